@@ -1,0 +1,40 @@
+// One record per actor the host lists, kept across frames and keyed by the actor's address.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+
+#include "host/host_memory.h"
+
+struct BarState {
+    float position[3]; // world position, host axes
+    float health;      // 1 - damage ratio; 0 without stats; not clamped
+    float trailHealth; // lagging health: the far end of the recent-damage trail
+    float trailHold;   // seconds before the trail starts to drain
+    float deathTime;   // seconds since health reached 0
+    float trailDrainRate;
+    float hideTime; // seconds since the actor stopped being engaged; 0 = not running
+};
+static_assert(sizeof(BarState) == 9 * sizeof(float), "BarState is nine floats");
+
+struct TrackedActor {
+    BarState bar;
+    // The update on which the host last listed this address. Lets the prune find
+    // departed actors without searching the host's list once per record.
+    std::uint64_t listedOnUpdate;
+};
+
+struct ActorTracker {
+    std::map<HostAddress, TrackedActor> records; // ascending address: the walk order
+    std::uint64_t updateCount;
+    std::size_t listedRecords; // records stamped by the current update
+};
+
+extern ActorTracker actorTracker;
+
+// Syncs the records with the host's actor array, then removes at most one departed actor:
+// the lowest address that is not listed.
+void UpdateTrackedActors();
+
+void ClearTrackedActors();

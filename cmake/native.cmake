@@ -1,0 +1,34 @@
+# Native Linux build of the logic, for fast sanitized unit tests, benchmarks and fuzzing.
+option(ACTORBARS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(ACTORBARS_TESTS "Build the unit tests" ON)
+option(ACTORBARS_BENCHMARKS "Build the benchmarks" OFF)
+option(ACTORBARS_FUZZ "Build the fuzz target (clang)" OFF)
+
+if(ACTORBARS_SANITIZE)
+    set(ACTORBARS_SANITIZER_FLAGS
+        -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all
+        -fno-omit-frame-pointer)
+    add_compile_options(${ACTORBARS_SANITIZER_FLAGS})
+    add_link_options(${ACTORBARS_SANITIZER_FLAGS})
+endif()
+
+add_library(actorbars_logic STATIC
+    ${ACTORBARS_LOGIC_SOURCES}
+    host/host_memory_native.cpp
+    d3d/d3dx_native.cpp
+)
+target_include_directories(actorbars_logic PUBLIC ${PROJECT_SOURCE_DIR})
+
+if(ACTORBARS_TESTS OR ACTORBARS_BENCHMARKS OR ACTORBARS_FUZZ)
+    add_subdirectory(tests/support)
+endif()
+if(ACTORBARS_TESTS)
+    enable_testing()
+    add_subdirectory(tests/unit)
+endif()
+if(ACTORBARS_BENCHMARKS)
+    add_subdirectory(bench)
+endif()
+if(ACTORBARS_FUZZ)
+    add_subdirectory(fuzz)
+endif()

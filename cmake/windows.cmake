@@ -1,0 +1,33 @@
+# The real artifact: a 32-bit DLL with no exports that needs nothing beside the system's
+# DLLs and d3dx9_43.dll.
+add_library(actorbars SHARED
+    ${ACTORBARS_LOGIC_SOURCES}
+    module/dll_main.cpp
+    module/frame_hook.cpp
+)
+target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})
+# SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
+target_compile_options(actorbars PRIVATE -msse2 -mfpmath=sse)
+target_link_options(actorbars PRIVATE
+    -static -static-libgcc -static-libstdc++
+    -Wl,--exclude-all-symbols
+)
+target_link_libraries(actorbars PRIVATE d3dx9_43)
+set_target_properties(actorbars PROPERTIES PREFIX "" OUTPUT_NAME actorbars)
+
+# The documented place of the module.
+set(ACTORBARS_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
+add_custom_command(TARGET actorbars POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ACTORBARS_DIST_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:actorbars> ${ACTORBARS_DIST_DIR}/actorbars.dll
+)
+
+enable_testing()
+find_program(ACTORBARS_OBJDUMP NAMES i686-w64-mingw32-objdump REQUIRED)
+add_test(NAME dll_tables
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${ACTORBARS_OBJDUMP} -DDLL=$<TARGET_FILE:actorbars>
+            -P ${PROJECT_SOURCE_DIR}/tests/dll/check_dll_tables.cmake)
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/standin/CMakeLists.txt)
+    add_subdirectory(standin)
+endif()

@@ -1,0 +1,30 @@
+// The only way the module touches the host's memory. Addresses stay 32-bit everywhere: in
+// the DLL a read is a plain load at that address; natively the address is an offset into
+// a reserved region that tests fill, so the same code runs in both.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+using HostAddress = std::uint32_t;
+
+#if defined(_WIN32)
+inline unsigned char* HostBytes(HostAddress address) {
+    return reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(address));
+}
+#else
+extern unsigned char* const hostMemoryBase;
+inline unsigned char* HostBytes(HostAddress address) { return hostMemoryBase + address; }
+// Forgets everything written to the native host memory (every byte reads 0 again).
+void ResetHostMemory();
+#endif
+
+template <class T> T ReadHost(HostAddress address) {
+    T value;
+    std::memcpy(&value, HostBytes(address), sizeof value);
+    return value;
+}
+
+template <class T> const T* HostObject(HostAddress address) {
+    return reinterpret_cast<const T*>(HostBytes(address));
+}

@@ -1,0 +1,102 @@
+#include "module/frame_hook.h"
+
+#include <cstring>
+#include <windows.h>
+
+#include "bars/frame_driver.h"
+#include "host/host_layout.h"
+#include "module/call_patch.h"
+
+extern "C" {
+
+__attribute__((used)) std::uint32_t savedCallee = 0;
+
+// The game calls with only 4-byte stack alignment; realign before any SSE spill. No C++
+// exception may unwind into the game's frames.
+__attribute__((used, force_align_arg_pointer)) void RunHostFrame() noexcept {
+    try {
+        DrawActorBars();
+    } catch (...) {
+    }
+}
+}
+
+// Scratch registers are kept too, so the host's callee sees exactly what the host left.
+asm(R"(
+    .text
+    .globl _OnHostFrame
+    .def _OnHostFrame; .scl 2; .type 32; .endef
+_OnHostFrame:
+    cmpb $0, 4(%esp)
+    jne 1f
+    pushl %eax
+    pushl %ecx
+    pushl %edx
+    call _RunHostFrame
+    popl %edx
+    popl %ecx
+    popl %eax
+1:
+    cmpl $0, _savedCallee
+    je 2f
+    jmp *_savedCallee
+2:
+    ret
+)");
+
+namespace {
+
+constexpr SIZE_T callSize = 5;
+
+bool IsReadableCode(const void* address, SIZE_T size) {
+    MEMORY_BASIC_INFORMATION info;
+    if (VirtualQuery(address, &info, sizeof info) == 0 || info.State != MEM_COMMIT) {
+        return false;
+    }
+    const auto regionEnd = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (reinterpret_cast<std::uintptr_t>(address) + size > regionEnd) {
+        return false;
+    }
+    const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return (info.Protect & readable) != 0 && (info.Protect & PAGE_GUARD) == 0;
+}
+
+// The call site will lead into this module for the rest of the process's life: a loader's
+// FreeLibrary must not be able to unmap it.
+bool PinModule() {
+    HMODULE self;
+    return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_PIN,
+                              reinterpret_cast<LPCWSTR>(&OnHostFrame), &self) != 0;
+}
+
+} // namespace
+
+void InstallFrameHook() {
+    auto* site = reinterpret_cast<unsigned char*>(hostlayout::callSite);
+    // Any other byte means another game build: writing there would corrupt its code.
+    if (!IsReadableCode(site, callSize) || site[0] != hostlayout::callOpcode) {
+        return;
+    }
+    if (!PinModule()) {
+        return;
+    }
+    // Executable as well as writable: another game thread may be running in this page.
+    DWORD oldProtect;
+    if (!VirtualProtect(site, callSize, PAGE_EXECUTE_READWRITE, &oldProtect)) {
+        return;
+    }
+    std::int32_t displacement;
+    std::memcpy(&displacement, site + 1, sizeof displacement);
+    savedCallee = CallTarget(hostlayout::callNextInstruction, displacement);
+    // The hook must never run without its callee.
+    asm volatile("" ::: "memory");
+    const std::int32_t hook = CallDisplacement(
+        hostlayout::callNextInstruction,
+        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&OnHostFrame)));
+    std::memcpy(site + 1, &hook, sizeof hook);
+    DWORD ignored;
+    VirtualProtect(site, callSize, oldProtect, &ignored);
+    FlushInstructionCache(GetCurrentProcess(), site, callSize);
+}

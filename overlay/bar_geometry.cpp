@@ -1,0 +1,60 @@
+#include "overlay/bar_geometry.h"
+
+namespace {
+
+struct BarEdges {
+    float xLeft, xRight, yBottom, yTop, xHealth, xTrail, z;
+};
+
+BarEdges EdgesOf(const BarEntry& entry) {
+    const float x = entry.anchor.x;
+    const float y = entry.anchor.y;
+    BarEdges e;
+    e.xLeft = x - barHalfWidth;
+    e.xRight = x + barHalfWidth;
+    e.yBottom = y - barHalfHeight;
+    e.yTop = y + barHalfHeight;
+    e.xHealth = (entry.health * barWidth - barHalfWidth) + x;
+    e.xTrail = (entry.trailHealth * barWidth - barHalfWidth) + x;
+    e.z = entry.anchor.z;
+    return e;
+}
+
+// Two triangles spanning x0..x1 over the bar's height.
+void DrawQuad(IDirect3DDevice9* device, const BarEdges& e, float x0, float x1, ColorRGBA color) {
+    const D3DCOLOR c = PackColor(color);
+    const OverlayVertex quad[6] = {
+        {x0, e.yBottom, e.z, c}, {x1, e.yBottom, e.z, c}, {x1, e.yTop, e.z, c},
+        {x1, e.yTop, e.z, c},    {x0, e.yTop, e.z, c},    {x0, e.yBottom, e.z, c},
+    };
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(OverlayVertex));
+}
+
+D3DXVECTOR4 Corner(float x, float y, float z) {
+    D3DXVECTOR4 p;
+    p.x = x;
+    p.y = y;
+    p.z = z;
+    p.w = 1.0f;
+    return p;
+}
+
+} // namespace
+
+void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
+    const BarEdges e = EdgesOf(entry);
+    if (renderer.device != nullptr) {
+        DrawQuad(renderer.device, e, e.xLeft, e.xHealth, entry.fillColor);
+        if (entry.trailHealth > entry.health) {
+            DrawQuad(renderer.device, e, e.xHealth, e.xTrail, entry.trailColor);
+        }
+    }
+    const D3DXVECTOR4 p0 = Corner(e.xLeft, e.yBottom, e.z);
+    const D3DXVECTOR4 p1 = Corner(e.xRight, e.yBottom, e.z);
+    const D3DXVECTOR4 p2 = Corner(e.xRight, e.yTop, e.z);
+    const D3DXVECTOR4 p3 = Corner(e.xLeft, e.yTop, e.z);
+    // Drawn repeatedly so that thin lines blend up to a solid outline.
+    for (int pass = 0; pass < outlinePasses; ++pass) {
+        DrawPolyline(renderer, entry.frameColor, 8, p0, p1, p1, p2, p2, p3, p3, p0);
+    }
+}

@@ -1,0 +1,135 @@
+#include "overlay/overlay_renderer.h"
+
+#include <cstdarg>
+
+#include "host/host_game.h"
+
+namespace {
+
+struct RenderStateValue {
+    D3DRENDERSTATETYPE state;
+    DWORD value;
+};
+
+// Every render state the overlay depends on, in the order they are set. The blend
+// operation appears twice, as it always has.
+constexpr RenderStateValue overlayRenderStates[] = {
+    {D3DRS_ALPHABLENDENABLE, TRUE},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_ZWRITEENABLE, FALSE},
+    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
+    {D3DRS_DESTBLENDALPHA, D3DBLEND_INVSRCALPHA},
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+    {D3DRS_ALPHATESTENABLE, FALSE},
+    {D3DRS_CULLMODE, D3DCULL_NONE},
+    {D3DRS_ZENABLE, D3DZB_TRUE},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_SEPARATEALPHABLENDENABLE, TRUE},
+    {D3DRS_SCISSORTESTENABLE, TRUE},
+    {D3DRS_FOGENABLE, FALSE},
+    {D3DRS_RANGEFOGENABLE, FALSE},
+    {D3DRS_SPECULARENABLE, FALSE},
+    {D3DRS_STENCILENABLE, FALSE},
+    {D3DRS_CLIPPING, TRUE},
+    {D3DRS_LIGHTING, FALSE},
+};
+
+struct TextureStageValue {
+    DWORD stage;
+    D3DTEXTURESTAGESTATETYPE type;
+    DWORD value;
+};
+
+constexpr TextureStageValue overlayTextureStages[] = {
+    {0, D3DTSS_COLOROP, D3DTOP_MODULATE}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE}, {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+    {1, D3DTSS_COLOROP, D3DTOP_DISABLE},  {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+};
+
+struct SamplerValue {
+    DWORD sampler;
+    D3DSAMPLERSTATETYPE type;
+    DWORD value;
+};
+
+constexpr SamplerValue overlaySamplers[] = {
+    {0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
+    {0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
+};
+
+void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX* viewTransform) {
+    IDirect3DDevice9* device = renderer.device;
+    device->SetFVF(overlayVertexFvf);
+    device->SetTransform(D3DTS_PROJECTION, &renderer.identityMatrix);
+    device->SetTransform(D3DTS_VIEW, viewTransform);
+    device->SetTransform(D3DTS_WORLD, &renderer.identityMatrix);
+    device->SetPixelShader(nullptr);
+    device->SetVertexShader(nullptr);
+    for (const RenderStateValue& rs : overlayRenderStates) {
+        device->SetRenderState(rs.state, rs.value);
+    }
+    for (const TextureStageValue& ts : overlayTextureStages) {
+        device->SetTextureStageState(ts.stage, ts.type, ts.value);
+    }
+    for (const SamplerValue& ss : overlaySamplers) {
+        device->SetSamplerState(ss.sampler, ss.type, ss.value);
+    }
+}
+
+} // namespace
+
+OverlayRenderer MakeOverlayRenderer() {
+    OverlayRenderer renderer{};
+    for (int i = 0; i < 4; ++i) {
+        renderer.identityMatrix.m[i][i] = 1.0f;
+    }
+    return renderer;
+}
+
+void BeginOverlay(OverlayRenderer& renderer, const D3DXMATRIX* viewTransform) {
+    renderer.device = ReadHostDevice();
+    renderer.stateBlock = nullptr;
+    if (renderer.device == nullptr) {
+        return;
+    }
+    IDirect3DStateBlock9* block = nullptr;
+    if (FAILED(renderer.device->CreateStateBlock(D3DSBT_ALL, &block)) || block == nullptr) {
+        // Nothing could put the host's state back: leave the device alone this frame.
+        renderer.device = nullptr;
+        return;
+    }
+    renderer.stateBlock = block;
+    SetOverlayPipeline(renderer, viewTransform);
+}
+
+void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count, ...) {
+    if (renderer.device == nullptr || count < 2) {
+        return;
+    }
+    const std::int32_t n = count > maxPolylinePoints ? maxPolylinePoints : count;
+    const D3DCOLOR diffuse = PackColor(color);
+    OverlayVertex vertices[maxPolylinePoints];
+    va_list points;
+    va_start(points, count);
+    for (std::int32_t i = 0; i < n; ++i) {
+        const D3DXVECTOR4 p = va_arg(points, D3DXVECTOR4);
+        vertices[i] = {p.x, p.y, p.z, diffuse};
+    }
+    va_end(points);
+    renderer.device->DrawPrimitiveUP(D3DPT_LINESTRIP, static_cast<UINT>(n - 1), vertices,
+                                     sizeof(OverlayVertex));
+}
+
+void EndOverlay(OverlayRenderer& renderer) {
+    if (renderer.device == nullptr || renderer.stateBlock == nullptr) {
+        return;
+    }
+    renderer.stateBlock->Apply();
+    renderer.stateBlock->Release();
+    // The block is gone: nothing may reach it after this frame.
+    renderer.stateBlock = nullptr;
+}

@@ -1,0 +1,43 @@
+#include "tests/support/counting_allocator.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace countingallocator {
+std::size_t allocations = 0;
+std::size_t liveAllocations = 0;
+std::size_t peakLiveAllocations = 0;
+bool failAllocations = false;
+} // namespace countingallocator
+
+namespace {
+void* CountedAllocate(std::size_t size) {
+    using namespace countingallocator;
+    if (failAllocations) {
+        throw std::bad_alloc();
+    }
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    ++allocations;
+    if (++liveAllocations > peakLiveAllocations) {
+        peakLiveAllocations = liveAllocations;
+    }
+    return p;
+}
+
+void CountedFree(void* p) {
+    if (p != nullptr) {
+        --countingallocator::liveAllocations;
+        std::free(p);
+    }
+}
+} // namespace
+
+void* operator new(std::size_t size) { return CountedAllocate(size); }
+void* operator new[](std::size_t size) { return CountedAllocate(size); }
+void operator delete(void* p) noexcept { CountedFree(p); }
+void operator delete[](void* p) noexcept { CountedFree(p); }
+void operator delete(void* p, std::size_t) noexcept { CountedFree(p); }
+void operator delete[](void* p, std::size_t) noexcept { CountedFree(p); }

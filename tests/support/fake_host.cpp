@@ -1,0 +1,108 @@
+#include "tests/support/fake_host.h"
+
+#include "bars/actor_tracker.h"
+#include "bars/bar_list.h"
+#include "bars/frame_driver.h"
+#include "host/host_game.h"
+#include "overlay/overlay_renderer.h"
+
+namespace fakehost {
+
+void ResetModuleAndHost() {
+    ResetHostMemory();
+    ClearTrackedActors();
+    actorTracker.updateCount = 0;
+    barList.clear();
+    barList.shrink_to_fit();
+    overlayRenderer = MakeOverlayRenderer();
+    frameClock = {-1.0f, 0.0f};
+    frameDriver = FrameDriverState{};
+    nativeHostDevice = nullptr;
+}
+
+D3DXMATRIX Identity() {
+    D3DXMATRIX m{};
+    for (int i = 0; i < 4; ++i) {
+        m.m[i][i] = 1.0f;
+    }
+    return m;
+}
+
+void SetUpShowingHost() {
+    SetScene(true);
+    SetStatus(0.0f, 0);
+    SetUiFlag(0);
+    SetViewMatrix(Identity());
+    SetViewProjMatrix(Identity());
+    SetActorList({});
+}
+
+void SetClock(float seconds) { Write(hostlayout::clock, seconds); }
+void SetFrameStep(float seconds) { Write(hostlayout::frameStep, seconds); }
+
+void SetStatus(float level, std::uint32_t mode) {
+    Write(hostlayout::statusPointer, statusObject);
+    Write(statusObject + hostlayout::statusLevelOffset, level);
+    Write(statusObject + hostlayout::statusModeOffset, mode);
+}
+void ClearStatus() { Write<HostAddress>(hostlayout::statusPointer, 0); }
+
+void SetScene(bool active) {
+    Write(hostlayout::scenePointer, sceneObject);
+    Write<std::uint32_t>(sceneObject + hostlayout::sceneActiveOffset, active ? 1 : 0);
+}
+void ClearScene() { Write<HostAddress>(hostlayout::scenePointer, 0); }
+
+void SetUiFlag(std::uint8_t flag) {
+    Write(hostlayout::uiRootPointer, uiRootObject);
+    Write(uiRootObject + hostlayout::uiInnerOffset, uiInnerObject);
+    Write(uiInnerObject + hostlayout::uiFlagOffset, flag);
+}
+void ClearUiRoot() { Write<HostAddress>(hostlayout::uiRootPointer, 0); }
+
+void SetViewMatrix(const D3DXMATRIX& m) { Write(hostlayout::viewMatrix, m); }
+void SetViewProjMatrix(const D3DXMATRIX& m) { Write(hostlayout::viewProjMatrix, m); }
+
+void WriteActor(const Actor& actor) {
+    const HostAddress a = actor.address;
+    const HostAddress stats = a + 0x200;
+    const HostAddress link1 = a + 0x300;
+    const HostAddress link2 = a + 0x400;
+    const HostAddress holder = a + 0x500;
+    Write(a + hostlayout::actorKindOffset, actor.kind);
+    Write(a + hostlayout::actorEngagedOffset, actor.engaged);
+    Write<HostAddress>(a + hostlayout::actorStatsOffset, actor.hasStats ? stats : 0);
+    Write(stats + hostlayout::damageRatioOffset, actor.damageRatio);
+    Write(a - hostlayout::actorPositionRootOffset, link1);
+    Write(link1 + hostlayout::positionLink1Offset, link2);
+    Write(link2 + hostlayout::positionLink2Offset, holder);
+    for (int i = 0; i < 3; ++i) {
+        Write(holder + hostlayout::positionOffset + 4 * i, actor.position[i]);
+    }
+}
+
+void SetActorList(const std::vector<HostAddress>& addresses) {
+    Write(hostlayout::actorListPointer, actorArray);
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        Write(actorArray + static_cast<HostAddress>(4 * i), addresses[i]);
+    }
+    SetActorCount(static_cast<std::int32_t>(addresses.size()));
+}
+
+void SetActorCount(std::int32_t count) { Write(hostlayout::actorCount, count); }
+
+void SetActors(const std::vector<Actor>& actors) {
+    std::vector<HostAddress> addresses;
+    for (const Actor& actor : actors) {
+        WriteActor(actor);
+        addresses.push_back(actor.address);
+    }
+    SetActorList(addresses);
+}
+
+void SetDevice(IDirect3DDevice9* device) {
+    nativeHostDevice = device;
+    Write<HostAddress>(hostlayout::devicePointer, device != nullptr ? 1 : 0);
+}
+
+} // namespace fakehost

@@ -1,0 +1,72 @@
+// A host game laid out in native host memory, as the module finds it at the fixed
+// addresses: status, clock, camera, scene, UI chain, actor array, actors and device.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "d3d/d3d.h"
+#include "host/host_layout.h"
+
+namespace fakehost {
+
+// Where the fake host keeps its own objects: well away from the fixed addresses.
+constexpr HostAddress statusObject = 0x30000000;
+constexpr HostAddress sceneObject = 0x30001000;
+constexpr HostAddress uiRootObject = 0x30002000;
+constexpr HostAddress uiInnerObject = 0x30003000;
+constexpr HostAddress actorArray = 0x31000000;
+constexpr HostAddress firstActor = 0x40000000;
+constexpr HostAddress actorStride = 0x1000;
+
+template <class T> void Write(HostAddress address, T value) {
+    std::memcpy(HostBytes(address), &value, sizeof value);
+}
+
+// The address of the n-th actor slot the fake host lays out.
+constexpr HostAddress ActorAt(std::uint32_t n) { return firstActor + n * actorStride; }
+
+struct Actor {
+    HostAddress address;
+    float damageRatio = 0.0f;
+    bool hasStats = true;
+    std::uint32_t kind = 1;
+    std::uint32_t engaged = 1;
+    float position[3] = {0.0f, 0.0f, 0.0f};
+};
+
+// Clears every module object and all host memory: the module as loaded, no host values.
+void ResetModuleAndHost();
+
+// A shown frame's host: scene active, UI flag clear, status present with mode 0, identity
+// camera matrices, no actors, no device.
+void SetUpShowingHost();
+
+void SetClock(float seconds);
+void SetFrameStep(float seconds);
+void SetStatus(float level, std::uint32_t mode);
+void ClearStatus();
+void SetScene(bool active);
+void ClearScene();
+void SetUiFlag(std::uint8_t flag);
+void ClearUiRoot();
+void SetViewMatrix(const D3DXMATRIX& m);
+void SetViewProjMatrix(const D3DXMATRIX& m);
+D3DXMATRIX Identity();
+
+// Writes the actor's object, stats and position chain at its address.
+void WriteActor(const Actor& actor);
+// Lists exactly these addresses, in order; writes no actor objects.
+void SetActorList(const std::vector<HostAddress>& addresses);
+void SetActorCount(std::int32_t count);
+// Writes the actors and lists them.
+void SetActors(const std::vector<Actor>& actors);
+
+// The device the host hands over, or none.
+void SetDevice(IDirect3DDevice9* device);
+
+// A camera at the origin looking down the host's view axis: an actor at host position
+// (x, y, z) gets the anchor (z, -x, y + 1.15) unchanged, so its depth is y + 1.15.
+constexpr float DepthOfActorY(float y) { return y + 1.15f; }
+
+} // namespace fakehost

@@ -1,0 +1,213 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "bars/actor_tracker.h"
+#include "module_fixture.h"
+#include "tests/support/counting_allocator.h"
+
+using namespace fakehost;
+
+namespace {
+
+const float nan = std::numeric_limits<float>::quiet_NaN();
+
+std::uint32_t Bits(float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+const BarState& Record(HostAddress address) { return actorTracker.records.at(address).bar; }
+
+std::vector<HostAddress> TrackedAddresses() {
+    std::vector<HostAddress> keys;
+    for (const auto& [address, record] : actorTracker.records) {
+        keys.push_back(address);
+    }
+    return keys;
+}
+
+class ActorTrackerTest : public ModuleTest {};
+
+TEST_F(ActorTrackerTest, NewActorTrailStartsOnItsHealthUnlessHealthIsNegative) {
+    SetActors({{ActorAt(0), 0.25f}, {ActorAt(1), 1.5f}});
+    UpdateTrackedActors();
+    EXPECT_EQ(Record(ActorAt(0)).health, 0.75f);
+    EXPECT_EQ(Record(ActorAt(0)).trailHealth, 0.75f);
+    EXPECT_EQ(Record(ActorAt(0)).trailHold, 0.5f);
+    EXPECT_EQ(Record(ActorAt(1)).health, -0.5f) << "stored unclamped";
+    EXPECT_EQ(Record(ActorAt(1)).trailHealth, 0.0f);
+    EXPECT_EQ(Record(ActorAt(1)).trailHold, 0.0f);
+}
+
+TEST_F(ActorTrackerTest, HoldReArmsWhileHealthIsAtTheTrailAndStaysWhenItDrops) {
+    Actor actor{ActorAt(0), 0.2f};
+    SetActors({actor});
+    UpdateTrackedActors();
+    actorTracker.records.at(actor.address).bar.trailHold = 0.1f;
+    UpdateTrackedActors(); // health equal to the trail re-arms
+    EXPECT_EQ(Record(actor.address).trailHold, 0.5f);
+
+    actorTracker.records.at(actor.address).bar.trailHold = 0.3f;
+    actor.damageRatio = 0.6f;
+    SetActors({actor});
+    UpdateTrackedActors();
+    EXPECT_EQ(Record(actor.address).health, 1.0f - 0.6f);
+    EXPECT_EQ(Record(actor.address).trailHealth, 0.8f) << "trail stays where it was";
+    EXPECT_EQ(Record(actor.address).trailHold, 0.3f) << "hold left to count down";
+}
+
+TEST_F(ActorTrackerTest, NanDamageGivesNanHealthAndLeavesTheTrail) {
+    Actor actor{ActorAt(0), 0.5f};
+    SetActors({actor});
+    UpdateTrackedActors();
+    actor.damageRatio = nan;
+    SetActors({actor});
+    UpdateTrackedActors();
+    EXPECT_TRUE(std::isnan(Record(actor.address).health));
+    EXPECT_EQ(Record(actor.address).trailHealth, 0.5f);
+}
+
+TEST_F(ActorTrackerTest, ActorWithoutStatsHasZeroHealthButFreshPositionAndHideTimer) {
+    Actor actor{ActorAt(0), 0.0f, false};
+    actor.position[0] = 1.0f;
+    actor.position[1] = -2.0f;
+    actor.position[2] = 3.0f;
+    actor.engaged = 0;
+    SetActors({actor});
+    UpdateTrackedActors();
+    const BarState& bar = Record(actor.address);
+    EXPECT_EQ(bar.health, 0.0f);
+    EXPECT_EQ(bar.trailHealth, 0.0f);
+    EXPECT_EQ(bar.position[0], 1.0f);
+    EXPECT_EQ(bar.position[1], -2.0f);
+    EXPECT_EQ(bar.position[2], 3.0f);
+    EXPECT_EQ(Bits(bar.hideTime), 0x38D1B717U);
+}
+
+TEST_F(ActorTrackerTest, PositionIsCopiedBitForBit) {
+    Actor actor{ActorAt(0)};
+    const std::uint32_t signallingNan = 0x7F800001U;
+    std::memcpy(&actor.position[1], &signallingNan, 4);
+    SetActors({actor});
+    UpdateTrackedActors();
+    EXPECT_EQ(Bits(Record(actor.address).position[1]), signallingNan);
+}
+
+TEST_F(ActorTrackerTest, HideTimerStartsOnceAndResetsWhenEngagedAgain) {
+    Actor actor{ActorAt(0)};
+    actor.engaged = 0;
+    SetActors({actor});
+    UpdateTrackedActors();
+    actorTracker.records.at(actor.address).bar.hideTime = 1.25f; // advanced by the animation
+    UpdateTrackedActors();
+    EXPECT_EQ(Record(actor.address).hideTime, 1.25f);
+
+    actorTracker.records.at(actor.address).bar.hideTime = -0.0f;
+    UpdateTrackedActors();
+    EXPECT_EQ(Bits(Record(actor.address).hideTime), 0x38D1B717U) << "-0.0 counts as not running";
+
+    actor.engaged = 5;
+    SetActors({actor});
+    UpdateTrackedActors();
+    EXPECT_EQ(Record(actor.address).hideTime, 0.0f);
+}
+
+TEST_F(ActorTrackerTest, AddressListedTwiceEndsAsIfUpdatedOnce) {
+    const Actor actor{ActorAt(0), 0.3f};
+    WriteActor(actor);
+    SetActorList({actor.address, actor.address});
+    UpdateTrackedActors();
+    ASSERT_EQ(actorTracker.records.size(), 1U);
+    EXPECT_EQ(Record(actor.address).health, 0.7f);
+    EXPECT_EQ(Record(actor.address).trailHold, 0.5f);
+}
+
+TEST_F(ActorTrackerTest, ExcludedKindIsNeitherTrackedRefreshedNorPruned) {
+    Actor actor{ActorAt(0), 0.5f};
+    SetActors({actor, {ActorAt(1)}});
+    UpdateTrackedActors();
+    actor.kind = hostlayout::untrackedActorKind;
+    actor.damageRatio = 0.9f;
+    SetActors({actor});
+    for (int i = 0; i < 3; ++i) {
+        UpdateTrackedActors();
+    }
+    EXPECT_EQ(TrackedAddresses(), std::vector<HostAddress>{actor.address});
+    EXPECT_EQ(Record(actor.address).health, 0.5f) << "not refreshed";
+
+    SetActors({{ActorAt(2), 0.0f, true, hostlayout::untrackedActorKind}});
+    UpdateTrackedActors();
+    EXPECT_EQ(actorTracker.records.count(ActorAt(2)), 0U) << "never gets a record";
+}
+
+TEST_F(ActorTrackerTest, DepartedActorsArePrunedOnePerCallLowestAddressFirst) {
+    std::vector<Actor> actors;
+    for (std::uint32_t n : {4U, 1U, 3U, 0U, 2U}) {
+        actors.push_back({ActorAt(n)});
+    }
+    SetActors(actors);
+    UpdateTrackedActors();
+    ASSERT_EQ(actorTracker.records.size(), 5U);
+
+    SetActorList({ActorAt(2), ActorAt(4)}); // 0, 1 and 3 leave together
+    UpdateTrackedActors();
+    EXPECT_EQ(TrackedAddresses(),
+              (std::vector<HostAddress>{ActorAt(1), ActorAt(2), ActorAt(3), ActorAt(4)}));
+    UpdateTrackedActors();
+    EXPECT_EQ(TrackedAddresses(), (std::vector<HostAddress>{ActorAt(2), ActorAt(3), ActorAt(4)}));
+    UpdateTrackedActors();
+    EXPECT_EQ(TrackedAddresses(), (std::vector<HostAddress>{ActorAt(2), ActorAt(4)}));
+    UpdateTrackedActors();
+    EXPECT_EQ(actorTracker.records.size(), 2U);
+}
+
+TEST_F(ActorTrackerTest, ReturningActorBeforeItsPruneKeepsItsRecord) {
+    SetActors({{ActorAt(0), 0.5f}, {ActorAt(1), 0.5f}, {ActorAt(2)}});
+    UpdateTrackedActors();
+    SetActorList({ActorAt(2)});
+    UpdateTrackedActors(); // prunes ActorAt(0) only
+    SetActorList({ActorAt(1), ActorAt(2)});
+    UpdateTrackedActors();
+    EXPECT_EQ(TrackedAddresses(), (std::vector<HostAddress>{ActorAt(1), ActorAt(2)}));
+    EXPECT_EQ(Record(ActorAt(1)).trailHealth, 0.5f);
+}
+
+TEST_F(ActorTrackerTest, CountOfZeroOrLessKeepsEveryRecordUntouched) {
+    SetActors({{ActorAt(0), 0.5f}, {ActorAt(1)}});
+    UpdateTrackedActors();
+    actorTracker.records.at(ActorAt(0)).bar.health = 0.125f;
+    for (const std::int32_t count : {0, -3}) {
+        SetActorCount(count);
+        UpdateTrackedActors();
+        EXPECT_EQ(actorTracker.records.size(), 2U);
+        EXPECT_EQ(Record(ActorAt(0)).health, 0.125f);
+    }
+}
+
+TEST_F(ActorTrackerTest, RecordThatCannotBeAllocatedIsSkippedForThatFrame) {
+    SetActors({{ActorAt(0)}});
+    countingallocator::failAllocations = true;
+    UpdateTrackedActors();
+    countingallocator::failAllocations = false;
+    EXPECT_TRUE(actorTracker.records.empty());
+    UpdateTrackedActors();
+    EXPECT_EQ(actorTracker.records.size(), 1U);
+}
+
+TEST_F(ActorTrackerTest, SteadyUpdatesDoNotAllocate) {
+    std::vector<Actor> actors;
+    for (std::uint32_t n = 0; n < 50; ++n) {
+        actors.push_back({ActorAt(n)});
+    }
+    SetActors(actors);
+    UpdateTrackedActors();
+    const std::size_t before = countingallocator::allocations;
+    for (int i = 0; i < 10; ++i) {
+        UpdateTrackedActors();
+    }
+    EXPECT_EQ(countingallocator::allocations, before);
+}
+
+} // namespace

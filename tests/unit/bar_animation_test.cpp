@@ -1,0 +1,265 @@
+#include <cmath>
+#include <limits>
+
+#include "bars/actor_tracker.h"
+#include "bars/bar_list.h"
+#include "bars/frame_driver.h"
+#include "module_fixture.h"
+#include "tests/support/counting_allocator.h"
+
+using namespace fakehost;
+
+namespace {
+
+const float nan = std::numeric_limits<float>::quiet_NaN();
+
+// Records are placed straight into the tracker; an identity camera shifted along its depth
+// axis puts a record whose position is (0, -1.15, 0) at exactly the depth asked for.
+class BarAnimationTest : public ModuleTest {
+  protected:
+    void SetUp() override {
+        ModuleTest::SetUp();
+        SetUpShowingHost();
+        SetDepth(10.0f);
+    }
+
+    void SetDepth(float depth) {
+        D3DXMATRIX view = Identity();
+        view.m[3][2] = depth;
+        SetViewMatrix(view);
+    }
+
+    BarState& Place(HostAddress address, float health, float trail = 0.0f) {
+        BarState& bar = actorTracker.records[address].bar;
+        bar = BarState{};
+        bar.position[1] = -1.15f;
+        bar.health = health;
+        bar.trailHealth = trail;
+        return bar;
+    }
+
+    const BarEntry& Build(float frameDelta) {
+        frameClock.frameDelta = frameDelta;
+        BuildBarList();
+        static const BarEntry none{};
+        return barList.empty() ? none : barList.front();
+    }
+};
+
+TEST_F(BarAnimationTest, TrailHoldsThenDrainsInDoubleAndStopsAtHealth) {
+    BarState& bar = Place(ActorAt(0), 0.5f, 0.8f);
+    bar.trailHold = 0.5f;
+    Build(0.125f);
+    EXPECT_EQ(bar.trailHold, 0.375f);
+    EXPECT_EQ(bar.trailHealth, 0.8f) << "does not move while held";
+
+    bar.trailHold = 0.0f;
+    Build(0.1f);
+    EXPECT_EQ(bar.trailHealth, static_cast<float>(double{0.8f} - double{0.1f} * 0.75));
+
+    Build(1.0f);
+    EXPECT_EQ(bar.trailHealth, 0.5f) << "never drains below health";
+}
+
+TEST_F(BarAnimationTest, LivingDrainIsComputedInDouble) {
+    BarState& bar = Place(ActorAt(0), 0.1f, 0.3f);
+    Build(0.07f);
+    // Float arithmetic would give 0.247500002 here.
+    EXPECT_EQ(bar.trailHealth, 0.247500017f);
+}
+
+TEST_F(BarAnimationTest, HoldMayEndBelowZeroBeforeTheTrailDrains) {
+    BarState& bar = Place(ActorAt(0), 0.5f, 0.8f);
+    bar.trailHold = 0.1f;
+    Build(0.25f);
+    EXPECT_EQ(bar.trailHold, 0.1f - 0.25f);
+    EXPECT_EQ(bar.trailHealth, 0.8f);
+}
+
+TEST_F(BarAnimationTest, DeathLatchesTheDrainRateAndDrainsWithoutBound) {
+    BarState& slow = Place(ActorAt(0), 0.0f, 0.5f);
+    slow.trailHold = 0.5f;
+    BarState& fast = Place(ActorAt(1), -0.25f, 0.9f);
+    Build(0.5f);
+    EXPECT_EQ(slow.trailDrainRate, 0.75f);
+    EXPECT_EQ(slow.trailHold, 0.0f) << "the hold is cancelled at death";
+    EXPECT_EQ(slow.trailHealth, 0.5f - 0.75f * 0.5f);
+    EXPECT_EQ(fast.trailDrainRate, 0.9f);
+    EXPECT_EQ(slow.deathTime, 0.5f);
+
+    Build(0.5f);
+    EXPECT_EQ(slow.trailDrainRate, 0.75f) << "latched once";
+    EXPECT_LT(slow.trailHealth, 0.0f);
+}
+
+TEST_F(BarAnimationTest, ZeroHealthIsDeadAndNanHealthIsAlive) {
+    Place(ActorAt(0), 0.0f, 0.0f);
+    const BarEntry dead = Build(0.0f);
+    EXPECT_EQ(dead.frameColor.g, 0.5f);
+    EXPECT_EQ(actorTracker.records.at(ActorAt(0)).bar.trailDrainRate, 0.75f);
+
+    fakehost::ResetModuleAndHost();
+    SetUpShowingHost();
+    SetDepth(10.0f);
+    BarState& bar = Place(ActorAt(0), nan, 0.5f);
+    bar.deathTime = 1.2f;
+    const BarEntry alive = Build(0.1f);
+    EXPECT_EQ(alive.frameColor.g, 1.0f);
+    EXPECT_EQ(bar.deathTime, 0.0f);
+    EXPECT_EQ(alive.health, 0.0f);
+    EXPECT_EQ(alive.frameColor.a, 0.7f);
+}
+
+TEST_F(BarAnimationTest, DeadPastOnePointFiveGetsNoBarAndItsTimersFreeze) {
+    BarState& bar = Place(ActorAt(0), 0.0f, 0.3f);
+    bar.deathTime = 1.5f;
+    bar.hideTime = 0.5f;
+    Build(0.1f);
+    EXPECT_TRUE(barList.empty());
+    EXPECT_EQ(bar.deathTime, 1.5f);
+    EXPECT_EQ(bar.hideTime, 0.5f);
+    EXPECT_EQ(bar.trailHealth, 0.3f);
+}
+
+TEST_F(BarAnimationTest, DeathFadeStartsAfterOneSecondAndBlinks) {
+    BarState& bar = Place(ActorAt(0), 0.0f);
+    bar.deathTime = 1.0f;
+    const BarEntry atOne = Build(0.0f);
+    const float blinkAtOne = static_cast<float>(std::sin(double{1.0f / 0.05f + 1.5708f}));
+    EXPECT_EQ(atOne.frameColor.a, 0.7f * (1.0f * ((blinkAtOne * 0.5f + 0.5f) * 1.0f)))
+        << "no linear fade yet at exactly 1.0";
+
+    bar.deathTime = 1.25f;
+    const BarEntry later = Build(0.0f);
+    const float fade = 1.0f - ((1.25f - 1.0f) + (1.25f - 1.0f));
+    const float blink = static_cast<float>(std::sin(double{1.25f / 0.05f + 1.5708f}));
+    EXPECT_EQ(later.fillColor.a, 0.7f * (1.0f * ((blink * 0.5f + 0.5f) * fade)));
+}
+
+TEST_F(BarAnimationTest, HiddenBarShowsUpToExactlyTwoSeconds) {
+    BarState& bar = Place(ActorAt(0), 1.0f);
+    bar.hideTime = 1.5f;
+    Build(0.5f);
+    EXPECT_EQ(bar.hideTime, 2.0f);
+    EXPECT_EQ(barList.size(), 1U);
+    Build(0.0001f);
+    EXPECT_TRUE(barList.empty());
+    EXPECT_GT(bar.hideTime, 2.0f);
+}
+
+TEST_F(BarAnimationTest, HealthBandsPutTheirFloatThresholdsInTheUpperBand) {
+    struct Band {
+        float health;
+        ColorRGBA fill;
+    };
+    const Band bands[] = {
+        {0.81f, {0, 1, 0, 0.7f}},       {0.8f, {0, 1, 0, 0.7f}},
+        {0.6f, {0.75f, 1, 0.375f, 0.7f}}, {0.4f, {1, 1, 0, 0.7f}},
+        {0.2f, {1, 0.5f, 0, 0.7f}},     {0.19f, {1, 0, 0, 0.7f}},
+        {1.5f, {0, 1, 0, 0.7f}},
+    };
+    for (const Band& band : bands) {
+        barList.clear();
+        actorTracker.records.clear();
+        Place(ActorAt(0), band.health);
+        const BarEntry entry = Build(0.0f);
+        EXPECT_EQ(entry.fillColor.r, band.fill.r) << band.health;
+        EXPECT_EQ(entry.fillColor.g, band.fill.g) << band.health;
+        EXPECT_EQ(entry.fillColor.b, band.fill.b) << band.health;
+        EXPECT_EQ(entry.health, band.health) << "no upper bound";
+    }
+}
+
+TEST_F(BarAnimationTest, DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen) {
+    struct Case {
+        float depth;
+        bool shown;
+        float alpha;
+    };
+    const Case cases[] = {
+        {2.0f, false, 0}, {3.5f, true, 0.7f * 0.5f}, {5.0f, true, 0.7f},
+        {70.0f, true, 0.7f}, {90.0f, true, 0.7f * 0.5f}, {110.0f, false, 0}, {-4.0f, false, 0},
+    };
+    for (const Case& c : cases) {
+        SetDepth(c.depth);
+        Place(ActorAt(0), 1.0f, 1.0f);
+        const BarEntry entry = Build(0.0f);
+        ASSERT_EQ(barList.size(), c.shown ? 1U : 0U) << "depth " << c.depth;
+        if (c.shown) {
+            EXPECT_FLOAT_EQ(entry.trailColor.a, c.alpha) << "depth " << c.depth;
+            EXPECT_EQ(entry.anchor.z, c.depth);
+        }
+    }
+}
+
+TEST_F(BarAnimationTest, AnchorIsTheLiftedPositionInHostAxesThroughTheView) {
+    BarState& bar = Place(ActorAt(0), 1.0f);
+    bar.position[0] = 2.0f;
+    bar.position[1] = 3.0f;
+    bar.position[2] = 4.0f;
+    SetDepth(0.0f);
+    const BarEntry entry = Build(0.0f);
+    EXPECT_EQ(entry.anchor.x, 4.0f);
+    EXPECT_EQ(entry.anchor.y, -2.0f);
+    EXPECT_EQ(entry.anchor.z, 3.0f + 1.15f);
+    EXPECT_EQ(entry.anchor.w, 1.0f);
+}
+
+TEST_F(BarAnimationTest, NanDepthOrOpacityGetsNoBar) {
+    Place(ActorAt(0), 1.0f).position[1] = nan;
+    Place(ActorAt(1), 1.0f);
+    BarState& dying = Place(ActorAt(2), 0.0f);
+    dying.deathTime = 0.5f;
+    Build(0.0f);
+    EXPECT_EQ(barList.size(), 2U);
+    Build(nan); // a clock gone bad poisons the dying record's blink
+    EXPECT_EQ(barList.size(), 1U);
+    for (const BarEntry& entry : barList) {
+        EXPECT_FALSE(std::isnan(entry.anchor.z));
+        EXPECT_FALSE(std::isnan(entry.frameColor.a));
+    }
+}
+
+TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
+    const float depths[] = {12.0f, 60.0f, 7.0f, 30.0f, 60.0f, 9.0f};
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        Place(ActorAt(i), 1.0f).position[1] = depths[i] - 1.15f;
+    }
+    SetDepth(0.0f);
+    Build(0.0f);
+    ASSERT_EQ(barList.size(), 6U);
+    for (std::size_t i = 1; i < barList.size(); ++i) {
+        EXPECT_GE(barList[i - 1].anchor.z, barList[i].anchor.z);
+    }
+    EXPECT_FLOAT_EQ(barList.front().anchor.z, 60.0f);
+    EXPECT_FLOAT_EQ(barList.back().anchor.z, 7.0f);
+}
+
+TEST_F(BarAnimationTest, SteadyFramesReuseTheListStorage) {
+    for (std::uint32_t i = 0; i < 40; ++i) {
+        Place(ActorAt(i), 1.0f);
+    }
+    Build(0.016f);
+    const std::size_t before = countingallocator::allocations;
+    for (int frame = 0; frame < 10; ++frame) {
+        Build(0.016f);
+    }
+    EXPECT_EQ(countingallocator::allocations, before);
+    EXPECT_EQ(barList.size(), 40U);
+}
+
+TEST_F(BarAnimationTest, ListThatCannotGrowKeepsItsBarsAndAdvancesEveryRecord) {
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        Place(ActorAt(i), 0.0f);
+    }
+    barList.reserve(2);
+    countingallocator::failAllocations = true;
+    Build(0.1f);
+    countingallocator::failAllocations = false;
+    EXPECT_EQ(barList.size(), 2U);
+    for (const auto& [address, record] : actorTracker.records) {
+        EXPECT_EQ(record.bar.deathTime, 0.1f);
+    }
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+#include "module_fixture.h"
+#include "overlay/overlay_renderer.h"
+#include "tests/support/recording_device.h"
+
+using namespace fakehost;
+
+namespace {
+
+D3DXVECTOR4 Point(float x, float y, float z, float w = 1.0f) {
+    D3DXVECTOR4 p;
+    p.x = x;
+    p.y = y;
+    p.z = z;
+    p.w = w;
+    return p;
+}
+
+const ColorRGBA red = {1.0f, 0.0f, 0.0f, 0.7f};
+
+class OverlayRendererTest : public ModuleTest {
+  protected:
+    RecordingDevice device;
+    OverlayRenderer renderer = MakeOverlayRenderer();
+    D3DXMATRIX view = Identity();
+};
+
+std::vector<DeviceCall> ExpectedBeginCalls() {
+    std::vector<DeviceCall> calls = {
+        Call("CreateStateBlock", 1), Call("SetFVF", 0x42),      Call("SetTransform", 3),
+        Call("SetTransform", 2),     Call("SetTransform", 256), Call("SetPixelShader"),
+        Call("SetVertexShader"),
+    };
+    const std::uint32_t renderStates[][2] = {
+        {27, 1}, {171, 1}, {14, 0}, {19, 5},  {20, 6},  {207, 2},  {208, 6},
+        {8, 3},  {9, 2},   {15, 0}, {22, 1},  {7, 1},   {171, 1},  {206, 1},
+        {174, 1}, {28, 0}, {48, 0}, {29, 0},  {52, 0},  {136, 1},  {137, 0},
+    };
+    for (const auto& rs : renderStates) {
+        calls.push_back(Call("SetRenderState", rs[0], rs[1]));
+    }
+    const std::uint32_t stages[][3] = {
+        {0, 1, 4}, {0, 2, 2}, {0, 3, 0}, {0, 4, 4}, {0, 5, 2}, {0, 6, 0}, {1, 1, 1}, {1, 4, 1},
+    };
+    for (const auto& ts : stages) {
+        calls.push_back(Call("SetTextureStageState", ts[0], ts[1], ts[2]));
+    }
+    calls.push_back(Call("SetSamplerState", 0, 6, 2));
+    calls.push_back(Call("SetSamplerState", 0, 5, 2));
+    return calls;
+}
+
+TEST_F(OverlayRendererTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresIt) {
+    SetDevice(&device);
+    BeginOverlay(renderer, &view);
+    EXPECT_EQ(device.calls, ExpectedBeginCalls());
+    EXPECT_EQ(device.calls[2].pointer, &renderer.identityMatrix);
+    EXPECT_EQ(device.calls[3].pointer, &view);
+    EXPECT_EQ(device.calls[4].pointer, &renderer.identityMatrix);
+
+    const void* block = device.calls[0].pointer;
+    device.calls.clear();
+    EndOverlay(renderer);
+    ASSERT_EQ(device.calls.size(), 2U);
+    EXPECT_EQ(device.calls[0].name, "Apply");
+    EXPECT_EQ(device.calls[1].name, "Release");
+    EXPECT_EQ(device.calls[0].pointer, block);
+    EXPECT_EQ(device.liveStateBlocks, 0);
+}
+
+TEST_F(OverlayRendererTest, IdentityAtLoad) {
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(renderer.identityMatrix.m[r][c], r == c ? 1.0f : 0.0f);
+        }
+    }
+}
+
+TEST_F(OverlayRendererTest, NullDeviceMakesNoCallAtAll) {
+    SetDevice(nullptr);
+    BeginOverlay(renderer, &view);
+    EXPECT_EQ(renderer.device, nullptr);
+    DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
+    EndOverlay(renderer);
+    EXPECT_TRUE(device.calls.empty());
+}
+
+TEST_F(OverlayRendererTest, DeviceGoneNullNeverTouchesTheOldStateBlock) {
+    SetDevice(&device);
+    BeginOverlay(renderer, &view);
+    EndOverlay(renderer);
+    const std::size_t callsAfterFirstFrame = device.calls.size();
+    SetDevice(nullptr);
+    BeginOverlay(renderer, &view);
+    EndOverlay(renderer);
+    EXPECT_EQ(device.calls.size(), callsAfterFirstFrame);
+}
+
+TEST_F(OverlayRendererTest, FailedStateBlockSetsNoStateAndDrawsNothing) {
+    device.failCreateStateBlock = true;
+    SetDevice(&device);
+    BeginOverlay(renderer, &view);
+    DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
+    EndOverlay(renderer);
+    ASSERT_EQ(device.calls.size(), 1U);
+    EXPECT_EQ(device.calls[0].name, "CreateStateBlock");
+}
+
+TEST_F(OverlayRendererTest, PolylineIsOneLineStripOfTheGivenPointsWithWIgnored) {
+    SetDevice(&device);
+    BeginOverlay(renderer, &view);
+    device.calls.clear();
+    DrawPolyline(renderer, red, 3, Point(1, 2, 3, 0), Point(1, 2, 3, 1), Point(-4, 5, 6, 9));
+    ASSERT_EQ(device.calls.size(), 1U);
+    const DeviceCall& draw = device.calls[0];
+    EXPECT_EQ(draw.a, static_cast<std::uint32_t>(D3DPT_LINESTRIP));
+    EXPECT_EQ(draw.b, 2U);
+    EXPECT_EQ(draw.c, 16U);
+    ASSERT_EQ(draw.vertices.size(), 3U);
+    EXPECT_EQ(draw.vertices[0].x, draw.vertices[1].x);
+    EXPECT_EQ(draw.vertices[0].z, draw.vertices[1].z);
+    EXPECT_EQ(draw.vertices[2].x, -4.0f);
+    EXPECT_EQ(draw.vertices[2].z, 6.0f);
+    for (const OverlayVertex& v : draw.vertices) {
+        EXPECT_EQ(v.diffuse, 0xB2FF0000U);
+    }
+    EndOverlay(renderer);
+}
+
+#define P(i) Point(static_cast<float>(i), 0, 1)
+#define P8(i) P(i), P(i + 1), P(i + 2), P(i + 3), P(i + 4), P(i + 5), P(i + 6), P(i + 7)
+#define P64 P8(0), P8(8), P8(16), P8(24), P8(32), P8(40), P8(48), P8(56)
+
+TEST_F(OverlayRendererTest, PolylineIsCappedAtSixtyFourPoints) {
+    SetDevice(&device);
+    BeginOverlay(renderer, &view);
+    device.calls.clear();
+    DrawPolyline(renderer, red, 64, P64);
+    DrawPolyline(renderer, red, 65, P64, P(64));
+    DrawPolyline(renderer, red, 1000, P64, P(64));
+    ASSERT_EQ(device.calls.size(), 3U);
+    for (const DeviceCall& draw : device.calls) {
+        EXPECT_EQ(draw.b, 63U);
+        EXPECT_EQ(draw.vertices.back().x, 63.0f);
+    }
+    EndOverlay(renderer);
+}
+
+TEST_F(OverlayRendererTest, PolylineOfFewerThanTwoPointsDrawsNothing) {
+    SetDevice(&device);
+    BeginOverlay(renderer, &view);
+    device.calls.clear();
+    DrawPolyline(renderer, red, 1, Point(0, 0, 1));
+    DrawPolyline(renderer, red, 0);
+    DrawPolyline(renderer, red, -5);
+    EXPECT_TRUE(device.calls.empty());
+    DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
+    ASSERT_EQ(device.calls.size(), 1U);
+    EXPECT_EQ(device.calls[0].b, 1U);
+    EndOverlay(renderer);
+}
+
+} // namespace
