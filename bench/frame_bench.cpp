@@ -1,0 +1,291 @@
+// What one host frame costs the module: the whole DrawActorBars call into a device that does
+// nothing, and the bar pipeline alone (tracker update, list build, sort), at growing actor
+// counts, with the same actors every frame (steady) or a tenth of them replaced (churn).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "bars/actor_tracker.h"
+#include "bars/bar_list.h"
+#include "bars/frame_driver.h"
+#include "tests/support/counting_allocator.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/recording_device.h"
+
+using namespace fakehost;
+
+namespace {
+
+constexpr float frameSeconds = 1.0f / 60.0f;
+
+NullDevice nullDevice;
+
+struct Vec3 {
+    float x, y, z;
+};
+
+Vec3 Add(Vec3 a, Vec3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 Scale(Vec3 a, float s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+float Dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec3 Cross(Vec3 a, Vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+Vec3 Normalize(Vec3 a) {
+    return Scale(a, 1.0f / std::sqrt(Dot(a, a)));
+}
+
+// A left-handed camera in the host's world, whose third axis is up, turned and tilted
+// slightly down, with a 60 degree 16:9 perspective.
+struct Camera {
+    Vec3 eye, right, up, forward;
+    D3DXMATRIX view, viewProj;
+};
+
+Camera MakeCamera() {
+    Camera c;
+    c.eye = {1200.0f, -340.0f, 45.0f};
+    c.forward = Normalize({std::cos(0.6f), std::sin(0.6f), -0.15f});
+    c.right = Normalize(Cross({0.0f, 0.0f, 1.0f}, c.forward));
+    c.up = Cross(c.forward, c.right);
+    D3DXMATRIX& v = c.view;
+    v = D3DXMATRIX{};
+    const Vec3 axes[3] = {c.right, c.up, c.forward};
+    for (int col = 0; col < 3; ++col) {
+        v.m[0][col] = axes[col].x;
+        v.m[1][col] = axes[col].y;
+        v.m[2][col] = axes[col].z;
+        v.m[3][col] = -Dot(axes[col], c.eye);
+    }
+    v.m[3][3] = 1.0f;
+
+    const float nearZ = 1.0f, farZ = 2000.0f;
+    const float yScale = 1.0f / std::tan(0.5f * 1.0471976f);
+    D3DXMATRIX p{};
+    p.m[0][0] = yScale / (16.0f / 9.0f);
+    p.m[1][1] = yScale;
+    p.m[2][2] = farZ / (farZ - nearZ);
+    p.m[2][3] = 1.0f;
+    p.m[3][2] = -nearZ * farZ / (farZ - nearZ);
+    D3DXMatrixMultiply(&c.viewProj, &c.view, &p);
+    return c;
+}
+
+std::uint32_t NextRandom(std::uint32_t& seed) {
+    seed = seed * 1664525U + 1013904223U;
+    return seed >> 8;
+}
+float Uniform(std::uint32_t& seed, float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(NextRandom(seed)) / 16777216.0f;
+}
+
+// The host position whose bar anchor lands at view-space (vx, vy, depth): the anchor is
+// (z, -x, y + 1.15) in world axes, seen through the camera.
+void PlaceInView(const Camera& c, float vx, float vy, float depth, float position[3]) {
+    const Vec3 p =
+        Add(c.eye, Add(Scale(c.right, vx), Add(Scale(c.up, vy), Scale(c.forward, depth))));
+    position[0] = -p.y;
+    position[1] = p.z - 1.15f;
+    position[2] = p.x;
+}
+
+enum class Flow { steady, churn };
+
+// Every actor the scene can list is written to host memory once; a frame only rewrites the
+// host's actor array where actors are replaced, and the clock.
+struct Scene {
+    Flow flow;
+    std::int32_t listedCount;
+    std::vector<HostAddress> addresses; // every address the scene may list
+    std::vector<std::uint32_t> listed;  // index into addresses, per host list slot
+    std::vector<std::uint32_t> away;    // ring of addresses not listed, oldest first
+    std::size_t awayHead = 0;
+    std::size_t nextSlot = 0; // the host list slot replaced next
+    std::uint64_t frame = 0;
+    float clock = 100.0f;
+};
+
+// Steady scenes list healthy and wounded, engaged actors. Churn scenes also list dying
+// ones (health 0: they blink out within 1.5 s) and ones no longer engaged (gone after 2 s).
+Actor MakeActor(HostAddress address, std::uint32_t n, Flow flow, const Camera& camera,
+                std::uint32_t& seed) {
+    Actor a;
+    a.address = address;
+    a.damageRatio = Uniform(seed, 0.0f, 0.9f);
+    const float depth = Uniform(seed, 5.0f, 70.0f);
+    const float vx = Uniform(seed, -0.9f, 0.9f) * depth;
+    const float vy = Uniform(seed, -0.4f, 0.4f) * depth;
+    PlaceInView(camera, vx, vy, depth, a.position);
+    if (flow == Flow::churn) {
+        if (n % 10 == 3) {
+            a.damageRatio = 1.0f;
+        } else if (n % 10 == 7) {
+            a.engaged = 0;
+        }
+    }
+    return a;
+}
+
+void WriteListSlot(std::size_t slot, HostAddress address) {
+    Write(actorArray + static_cast<HostAddress>(4 * slot), address);
+}
+
+// A churn scene can list twice as many actors as it shows, and every actor that comes back
+// does so at the other of its two addresses: the tracker sees returning addresses whose
+// record still lives, and addresses whose record has been pruned or never existed.
+Scene MakeScene(std::int32_t count, Flow flow) {
+    ResetModuleAndHost();
+    SetUpShowingHost();
+    const Camera camera = MakeCamera();
+    SetViewMatrix(camera.view);
+    SetViewProjMatrix(camera.viewProj);
+    SetDevice(&nullDevice);
+
+    Scene scene;
+    scene.flow = flow;
+    scene.listedCount = count;
+    const std::uint32_t n = static_cast<std::uint32_t>(count);
+    const std::uint32_t total = flow == Flow::churn ? 4 * n : n;
+    std::uint32_t seed = 12345;
+    for (std::uint32_t i = 0; i < total; ++i) {
+        scene.addresses.push_back(ActorAt(i));
+        WriteActor(MakeActor(ActorAt(i), i, flow, camera, seed));
+    }
+    for (std::uint32_t i = 0; i < n; ++i) {
+        scene.listed.push_back(i);
+        WriteListSlot(i, scene.addresses[i]);
+    }
+    if (flow == Flow::churn) {
+        // Slot k's second address is k + 2n.
+        for (std::uint32_t i = n; i < 2 * n; ++i) {
+            scene.away.push_back(i);
+        }
+    }
+    Write(hostlayout::actorListPointer, actorArray);
+    SetActorCount(count);
+    SetClock(scene.clock);
+    return scene;
+}
+
+std::uint32_t OtherAddress(std::uint32_t index, std::uint32_t n) {
+    return index < 2 * n ? index + 2 * n : index - 2 * n;
+}
+
+// A tenth of the listed actors leave and as many come back, spread evenly over frames when
+// a tenth is less than one actor.
+void ReplaceActors(Scene& scene) {
+    const std::uint64_t n = static_cast<std::uint64_t>(scene.listedCount);
+    const std::uint64_t replaced = (scene.frame + 1) * n / 10 - scene.frame * n / 10;
+    for (std::uint64_t r = 0; r < replaced; ++r) {
+        const std::size_t slot = scene.nextSlot;
+        scene.nextSlot = (slot + 1) % n;
+        const std::uint32_t leaving = scene.listed[slot];
+        const std::uint32_t coming = scene.away[scene.awayHead];
+        scene.away[scene.awayHead] = OtherAddress(leaving, static_cast<std::uint32_t>(n));
+        scene.awayHead = (scene.awayHead + 1) % scene.away.size();
+        scene.listed[slot] = coming;
+        WriteListSlot(slot, scene.addresses[coming]);
+    }
+}
+
+void NextFrame(Scene& scene) {
+    if (scene.flow == Flow::churn) {
+        ReplaceActors(scene);
+    }
+    ++scene.frame;
+    scene.clock += frameSeconds;
+    SetClock(scene.clock);
+}
+
+// Kept out of line, and not used to warm up, so that a profiler can collect exactly the
+// measured frames:
+// valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
+__attribute__((noinline)) void MeasuredFrame(Scene& scene, bool wholeFrame) {
+    NextFrame(scene);
+    if (wholeFrame) {
+        DrawActorBars();
+    } else {
+        UpdateTrackedActors();
+        BuildBarList();
+    }
+}
+
+// Enough frames for the tracker and the list to reach their sizes (churn: every address
+// has come and gone more than once).
+void WarmUp(Scene& scene, bool wholeFrame) {
+    const int frames = scene.flow == Flow::churn ? 400 : 3;
+    for (int i = 0; i < frames; ++i) {
+        NextFrame(scene);
+        if (wholeFrame) {
+            DrawActorBars();
+        } else {
+            UpdateTrackedActors();
+            BuildBarList();
+        }
+    }
+}
+
+void Report(benchmark::State& state, std::int32_t count, std::size_t allocations) {
+    state.counters["actors"] = count;
+    if (count > 0) {
+        state.counters["per_actor"] = benchmark::Counter(
+            count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+    state.counters["allocs/frame"] =
+        benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
+    state.counters["bars"] = static_cast<double>(barList.size());
+    state.counters["records"] = static_cast<double>(actorTracker.records.size());
+}
+
+void WholeFrame(benchmark::State& state, Flow flow) {
+    const auto count = static_cast<std::int32_t>(state.range(0));
+    Scene scene = MakeScene(count, flow);
+    WarmUp(scene, true);
+    const std::size_t before = countingallocator::allocations;
+    for (auto _ : state) {
+        MeasuredFrame(scene, true);
+    }
+    Report(state, count, countingallocator::allocations - before);
+}
+
+// The frame driver's clock step is left out: every frame is one 60th of a second.
+void PipelineOnly(benchmark::State& state, Flow flow) {
+    const auto count = static_cast<std::int32_t>(state.range(0));
+    Scene scene = MakeScene(count, flow);
+    frameClock.frameDelta = frameSeconds;
+    WarmUp(scene, false);
+    const std::size_t before = countingallocator::allocations;
+    for (auto _ : state) {
+        MeasuredFrame(scene, false);
+    }
+    Report(state, count, countingallocator::allocations - before);
+}
+
+void WholeFrameSteady(benchmark::State& state) {
+    WholeFrame(state, Flow::steady);
+}
+void WholeFrameChurn(benchmark::State& state) {
+    WholeFrame(state, Flow::churn);
+}
+void PipelineSteady(benchmark::State& state) {
+    PipelineOnly(state, Flow::steady);
+}
+void PipelineChurn(benchmark::State& state) {
+    PipelineOnly(state, Flow::churn);
+}
+
+BENCHMARK(WholeFrameSteady)->Arg(0)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(WholeFrameChurn)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(PipelineSteady)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
+BENCHMARK(PipelineChurn)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
+
+} // namespace
+
+BENCHMARK_MAIN();
