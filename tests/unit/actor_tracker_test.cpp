@@ -86,6 +86,17 @@ TEST_F(ActorTrackerTest, ActorWithoutStatsHasZeroHealthButFreshPositionAndHideTi
     EXPECT_EQ(Bits(bar.hideTime), 0x38D1B717U);
 }
 
+TEST_F(ActorTrackerTest, ActorThatLosesItsStatsDropsToZeroHealthKeepingItsTrail) {
+    Actor actor{ActorAt(0), 0.25f};
+    SetActors({actor});
+    UpdateTrackedActors();
+    actor.hasStats = false;
+    SetActors({actor});
+    UpdateTrackedActors();
+    EXPECT_EQ(Record(actor.address).health, 0.0f);
+    EXPECT_EQ(Record(actor.address).trailHealth, 0.75f);
+}
+
 TEST_F(ActorTrackerTest, PositionIsCopiedBitForBit) {
     Actor actor{ActorAt(0)};
     const std::uint32_t signallingNan = 0x7F800001U;
@@ -103,6 +114,10 @@ TEST_F(ActorTrackerTest, HideTimerStartsOnceAndResetsWhenEngagedAgain) {
     actorTracker.records.at(actor.address).bar.hideTime = 1.25f; // advanced by the animation
     UpdateTrackedActors();
     EXPECT_EQ(Record(actor.address).hideTime, 1.25f);
+
+    actorTracker.records.at(actor.address).bar.hideTime = -0.5f;
+    UpdateTrackedActors();
+    EXPECT_EQ(Record(actor.address).hideTime, -0.5f) << "only an exact zero starts the timer";
 
     actorTracker.records.at(actor.address).bar.hideTime = -0.0f;
     UpdateTrackedActors();

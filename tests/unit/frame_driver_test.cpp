@@ -54,6 +54,11 @@ TEST_F(FrameDriverTest, ClockStartsAtZeroPassesNegativeDeltasAndResetsOnMinusOne
     SetClock(42.0f);
     DrawActorBars();
     EXPECT_EQ(frameClock.frameDelta, 0.0f) << "-1.0 marks no previous call";
+    SetClock(-2.0f);
+    DrawActorBars();
+    SetClock(-1.5f);
+    DrawActorBars();
+    EXPECT_EQ(frameClock.frameDelta, 0.5f) << "other negative readings are ordinary";
 }
 
 TEST_F(FrameDriverTest, ClockAdvancesWhileBarsAreOff) {
