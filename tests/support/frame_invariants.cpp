@@ -1,0 +1,163 @@
+#include "tests/support/frame_invariants.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "bars/actor_tracker.h"
+#include "bars/bar_list.h"
+#include "bars/frame_driver.h"
+#include "host/host_game.h"
+
+namespace frameinvariants {
+
+namespace {
+
+std::string Describe(const char* what, double value) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s (%g)", what, value);
+    return text;
+}
+
+bool ColorHasNan(const ColorRGBA& c) {
+    return std::isnan(c.r) || std::isnan(c.g) || std::isnan(c.b) || std::isnan(c.a);
+}
+
+std::size_t StaleRecords(const std::set<HostAddress>& listed) {
+    std::size_t stale = 0;
+    for (const auto& [address, record] : actorTracker.records) {
+        (void)record;
+        stale += listed.count(address) == 0 ? 1 : 0;
+    }
+    return stale;
+}
+
+std::string CheckTracker(Watch& watch, bool pipelineRan) {
+    if (!frameDriver.sceneActive && !actorTracker.records.empty()) {
+        return "records survived an inactive scene";
+    }
+    for (const auto& [address, record] : actorTracker.records) {
+        (void)record;
+        if (watch.listedSinceReset.count(address) == 0) {
+            return Describe("a record for an address never listed", address);
+        }
+    }
+    if (pipelineRan && watch.listRead) {
+        // One departed record goes per update, the lowest first: stale records never pile up
+        // faster than the host drops actors.
+        const std::size_t expected = watch.staleBefore > 0 ? watch.staleBefore - 1 : 0;
+        const std::size_t stale = StaleRecords(watch.listedNow);
+        if (stale != expected) {
+            return Describe("departed records not pruned one per update", double(stale));
+        }
+    }
+    return {};
+}
+
+std::string CheckBarList() {
+    float previousDepth = INFINITY;
+    for (const BarEntry& entry : barList) {
+        if (std::isnan(entry.anchor.z)) {
+            return "a bar with a NaN depth in the list";
+        }
+        if (ColorHasNan(entry.frameColor) || ColorHasNan(entry.fillColor) ||
+            ColorHasNan(entry.trailColor)) {
+            return "a bar with a NaN colour in the list";
+        }
+        if (!(entry.health >= 0.0f) || !(entry.trailHealth >= 0.0f)) {
+            return "a bar with a NaN or negative health in the list";
+        }
+        if (entry.anchor.z > previousDepth) {
+            return "the list is not sorted far to near";
+        }
+        previousDepth = entry.anchor.z;
+    }
+    return {};
+}
+
+// A frame's device calls: at most one state block; every call that changes or draws
+// happens while that block is open; the block is applied once and released once, in that
+// order, and nothing touches it afterwards.
+std::string CheckDeviceCalls(const RecordingDevice& device, std::size_t first, bool mayDraw) {
+    const std::size_t count = device.calls.size();
+    if (!mayDraw && count != first) {
+        return "a device call on a frame with no device or no bars";
+    }
+    if (mayDraw && (count == first || device.calls[first].name != "CreateStateBlock")) {
+        return "a shown frame with a device did not start with CreateStateBlock";
+    }
+    const void* open = nullptr;
+    bool created = false, applied = false, released = false;
+    for (std::size_t i = first; i < count; ++i) {
+        const DeviceCall& call = device.calls[i];
+        if (call.name == "CreateStateBlock") {
+            if (i != first) {
+                return "a second CreateStateBlock in one frame";
+            }
+            open = call.pointer;
+            created = open != nullptr;
+        } else if (call.name == "Apply") {
+            if (!created || call.pointer != open || applied || released) {
+                return "Apply of a block not created and still open in this frame";
+            }
+            applied = true;
+        } else if (call.name == "Release") {
+            if (!applied || call.pointer != open || released) {
+                return "Release not after exactly one Apply of this frame's block";
+            }
+            released = true;
+        } else {
+            if (!created || applied || released) {
+                return "device state touched outside an open state block: " + call.name;
+            }
+            if (call.name == "DrawPrimitiveUP") {
+                if (call.b == 0 || call.vertices.empty()) {
+                    return "a draw of no primitives";
+                }
+                for (const OverlayVertex& v : call.vertices) {
+                    if (std::isnan(v.z)) {
+                        return "a vertex with a NaN depth reached the device";
+                    }
+                }
+            }
+        }
+    }
+    if (created && !(applied && released)) {
+        return "a created state block was not applied and released in the same frame";
+    }
+    if (device.liveStateBlocks != 0) {
+        return Describe("state blocks alive after the frame", device.liveStateBlocks);
+    }
+    return {};
+}
+
+} // namespace
+
+void BeforeFrame(Watch& watch) {
+    watch.listedNow.clear();
+    const std::int32_t count = ReadHostActorCount();
+    watch.listRead = count > 0;
+    for (std::int32_t i = 0; i < count; ++i) {
+        watch.listedNow.insert(ReadHostActor(i));
+    }
+    watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
+    watch.staleBefore = StaleRecords(watch.listedNow);
+}
+
+std::string AfterFrame(Watch& watch, const RecordingDevice& device, bool deviceHanded) {
+    // The gate's outcome: the latch set on this call or before keeps the bars off.
+    const bool pipelineRan = frameDriver.sceneActive && !frameDriver.suppressLatch;
+    std::string failure = CheckTracker(watch, pipelineRan);
+    if (failure.empty() && pipelineRan) {
+        failure = CheckBarList();
+    }
+    if (failure.empty()) {
+        failure = CheckDeviceCalls(device, watch.callsSeen, pipelineRan && deviceHanded);
+    }
+    watch.callsSeen = device.calls.size();
+    if (!frameDriver.sceneActive) {
+        watch.listedSinceReset.clear();
+    }
+    return failure;
+}
+
+} // namespace frameinvariants
