@@ -137,9 +137,9 @@ void WriteListSlot(std::size_t slot, HostAddress address) {
     Write(actorArray + static_cast<HostAddress>(4 * slot), address);
 }
 
-// A churn scene can list twice as many actors as it shows, and every actor that comes back
-// does so at the other of its two addresses: the tracker sees returning addresses whose
-// record still lives, and addresses whose record has been pruned or never existed.
+// A churn scene has twice as many actors as it lists. One in ten of them comes back at its
+// other address each time: the tracker sees returning addresses whose record still lives,
+// addresses whose record has been pruned, and departed records waiting for the prune.
 Scene MakeScene(std::int32_t count, Flow flow) {
     ResetModuleAndHost();
     SetUpShowingHost();
@@ -163,7 +163,6 @@ Scene MakeScene(std::int32_t count, Flow flow) {
         WriteListSlot(i, scene.addresses[i]);
     }
     if (flow == Flow::churn) {
-        // Slot k's second address is k + 2n.
         for (std::uint32_t i = n; i < 2 * n; ++i) {
             scene.away.push_back(i);
         }
@@ -174,8 +173,12 @@ Scene MakeScene(std::int32_t count, Flow flow) {
     return scene;
 }
 
-std::uint32_t OtherAddress(std::uint32_t index, std::uint32_t n) {
-    return index < 2 * n ? index + 2 * n : index - 2 * n;
+// Actor k's second address is k + 2n.
+std::uint32_t ReturningAddress(std::uint32_t index, std::uint32_t n) {
+    if (index >= 2 * n) {
+        return index - 2 * n;
+    }
+    return index % 10 == 9 ? index + 2 * n : index;
 }
 
 // A tenth of the listed actors leave and as many come back, spread evenly over frames when
@@ -188,7 +191,7 @@ void ReplaceActors(Scene& scene) {
         scene.nextSlot = (slot + 1) % n;
         const std::uint32_t leaving = scene.listed[slot];
         const std::uint32_t coming = scene.away[scene.awayHead];
-        scene.away[scene.awayHead] = OtherAddress(leaving, static_cast<std::uint32_t>(n));
+        scene.away[scene.awayHead] = ReturningAddress(leaving, static_cast<std::uint32_t>(n));
         scene.awayHead = (scene.awayHead + 1) % scene.away.size();
         scene.listed[slot] = coming;
         WriteListSlot(slot, scene.addresses[coming]);
