@@ -21,6 +21,38 @@ TrackedActor* FindOrInsertRecord(HostAddress actor) {
     return &it->second;
 }
 
+TrackedActor* FindRecord(HostAddress actor) {
+    auto& records = actorTracker.records;
+    const auto it = records.find(actor);
+    return it == records.end() ? nullptr : &it->second;
+}
+
+// Last update's record for this index, or null when it must be looked up. A null answer
+// is never reused: the record may exist by now.
+TrackedActor* LastListedRecord(std::size_t index, HostAddress actor) {
+    const auto& lastListed = actorTracker.lastListed;
+    if (index < lastListed.size() && lastListed[index].address == actor) {
+        return lastListed[index].record;
+    }
+    return nullptr;
+}
+
+void RememberListed(std::size_t index, HostAddress actor, TrackedActor* record) {
+    auto& lastListed = actorTracker.lastListed;
+    if (index < lastListed.size()) {
+        lastListed[index] = {actor, record};
+        return;
+    }
+    if (index > lastListed.size()) {
+        return; // an earlier index could not be remembered
+    }
+    try {
+        lastListed.push_back({actor, record});
+    } catch (const std::bad_alloc&) {
+        // Only costs this index a lookup next time.
+    }
+}
+
 void MarkListed(TrackedActor& record) {
     if (record.listedOnUpdate != actorTracker.updateCount) {
         record.listedOnUpdate = actorTracker.updateCount;
@@ -71,29 +103,43 @@ void UpdateTrackedActors() {
     if (count <= 0) {
         return;
     }
-    ++actorTracker.updateCount;
-    actorTracker.listedRecords = 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const HostAddress actor = ReadHostActor(i);
-        if (ReadActorKind(actor) == hostlayout::untrackedActorKind) {
-            // Not refreshed, but still listed: its record must not be pruned.
-            const auto it = actorTracker.records.find(actor);
-            if (it != actorTracker.records.end()) {
-                MarkListed(it->second);
-            }
-            continue;
+    auto& tracker = actorTracker;
+    if (tracker.records.size() != tracker.recordCountAfterUpdate) {
+        // Records were removed behind the tracker's back: no remembered pointer is safe.
+        tracker.lastListed.clear();
+    }
+    ++tracker.updateCount;
+    tracker.listedRecords = 0;
+    const auto listed = static_cast<std::size_t>(count);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const HostAddress actor = ReadHostActor(static_cast<std::int32_t>(i));
+        const bool untracked = ReadActorKind(actor) == hostlayout::untrackedActorKind;
+        TrackedActor* record = LastListedRecord(i, actor);
+        if (record == nullptr) {
+            // An untracked kind gets no new record, but a record it has must not be pruned
+            // while it is listed.
+            record = untracked ? FindRecord(actor) : FindOrInsertRecord(actor);
+            RememberListed(i, actor, record);
         }
-        TrackedActor* record = FindOrInsertRecord(actor);
         if (record == nullptr) {
             continue;
         }
         MarkListed(*record);
-        RefreshFromHost(record->bar, actor);
+        if (!untracked) {
+            RefreshFromHost(record->bar, actor);
+        }
+    }
+    // Indices past the list may name the record the prune removes.
+    if (tracker.lastListed.size() > listed) {
+        tracker.lastListed.resize(listed);
     }
     PruneLowestDeparted();
+    tracker.recordCountAfterUpdate = tracker.records.size();
 }
 
 void ClearTrackedActors() {
     actorTracker.records.clear();
     actorTracker.listedRecords = 0;
+    actorTracker.lastListed.clear();
+    actorTracker.recordCountAfterUpdate = 0;
 }

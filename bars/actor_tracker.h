@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "host/host_memory.h"
 
@@ -25,10 +26,21 @@ struct TrackedActor {
     std::uint64_t listedOnUpdate;
 };
 
+// What the last update found at one index of the host's list. The host keeps its list in
+// much the same order from frame to frame, so most lookups are answered here.
+struct ListedRecord {
+    HostAddress address;
+    TrackedActor* record; // null: no record (excluded kind, or none could be made)
+};
+
 struct ActorTracker {
     std::map<HostAddress, TrackedActor> records; // ascending address: the walk order
     std::uint64_t updateCount;
     std::size_t listedRecords; // records stamped by the current update
+    // Per list index, valid while records.size() is still recordCountAfterUpdate: only the
+    // update and ClearTrackedActors remove records, and both keep this in step.
+    std::vector<ListedRecord> lastListed;
+    std::size_t recordCountAfterUpdate;
 };
 
 extern ActorTracker actorTracker;
