@@ -48,7 +48,9 @@ void FollowHostScene() {
     }
 }
 
-void RefreshUiFlag() { ReadHostUiFlag(&frameDriver.uiFlag); }
+void RefreshUiFlag() {
+    ReadHostUiFlag(&frameDriver.uiFlag);
+}
 
 // Bars stay off from the first second of a scene opened with the UI flag up, until the
 // host reports mode 3. Returns true when the set condition held on this call.

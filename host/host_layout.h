@@ -12,21 +12,21 @@ constexpr HostAddress callDisplacement = callSite + 1;
 constexpr HostAddress callNextInstruction = callSite + 5;
 constexpr std::uint8_t callOpcode = 0xE8;
 
-constexpr HostAddress clock = 0x9885D8;           // f32 seconds
-constexpr HostAddress statusPointer = 0x9885E0;   // -> status object
-constexpr HostAddress statusLevelOffset = 0x24;   // f32
-constexpr HostAddress statusModeOffset = 0x2C;    // u32
-constexpr HostAddress viewMatrix = 0x9842D0;      // D3DXMATRIX, world to view
-constexpr HostAddress viewProjMatrix = 0x984350;  // D3DXMATRIX, world to clip
-constexpr HostAddress scenePointer = 0x993CC8;    // -> scene object
-constexpr HostAddress sceneActiveOffset = 0x130;  // u32, nonzero = active
-constexpr HostAddress frameStep = 0x9259BC;       // f32 seconds
-constexpr HostAddress uiRootPointer = 0x91CF90;   // -> object, -> at +0x10, byte at +0x47
+constexpr HostAddress clock = 0x9885D8;          // f32 seconds
+constexpr HostAddress statusPointer = 0x9885E0;  // -> status object
+constexpr HostAddress statusLevelOffset = 0x24;  // f32
+constexpr HostAddress statusModeOffset = 0x2C;   // u32
+constexpr HostAddress viewMatrix = 0x9842D0;     // D3DXMATRIX, world to view
+constexpr HostAddress viewProjMatrix = 0x984350; // D3DXMATRIX, world to clip
+constexpr HostAddress scenePointer = 0x993CC8;   // -> scene object
+constexpr HostAddress sceneActiveOffset = 0x130; // u32, nonzero = active
+constexpr HostAddress frameStep = 0x9259BC;      // f32 seconds
+constexpr HostAddress uiRootPointer = 0x91CF90;  // -> object, -> at +0x10, byte at +0x47
 constexpr HostAddress uiInnerOffset = 0x10;
 constexpr HostAddress uiFlagOffset = 0x47;
-constexpr HostAddress actorCount = 0x92CEA4;      // i32
+constexpr HostAddress actorCount = 0x92CEA4;       // i32
 constexpr HostAddress actorListPointer = 0x92CE9C; // -> u32 actor addresses
-constexpr HostAddress devicePointer = 0x982BDC;   // -> IDirect3DDevice9
+constexpr HostAddress devicePointer = 0x982BDC;    // -> IDirect3DDevice9
 
 // Actor object layout.
 constexpr HostAddress actorKindOffset = 0x6C;         // u32

@@ -14,7 +14,9 @@ inline unsigned char* HostBytes(HostAddress address) {
 }
 #else
 extern unsigned char* const hostMemoryBase;
-inline unsigned char* HostBytes(HostAddress address) { return hostMemoryBase + address; }
+inline unsigned char* HostBytes(HostAddress address) {
+    return hostMemoryBase + address;
+}
 // Forgets everything written to the native host memory (every byte reads 0 again).
 void ResetHostMemory();
 #endif

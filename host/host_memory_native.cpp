@@ -22,6 +22,8 @@ unsigned char* MapHostMemory() {
 
 unsigned char* const hostMemoryBase = MapHostMemory();
 
-void ResetHostMemory() { madvise(hostMemoryBase, hostAddressSpace, MADV_DONTNEED); }
+void ResetHostMemory() {
+    madvise(hostMemoryBase, hostAddressSpace, MADV_DONTNEED);
+}
 
 IDirect3DDevice9* nativeHostDevice = nullptr;

@@ -18,8 +18,8 @@ constexpr int maxPolylinePoints = 64;
 
 struct OverlayRenderer {
     D3DXMATRIX identityMatrix;
-    IDirect3DDevice9* device;          // borrowed for one frame; null: draw nothing
-    IDirect3DStateBlock9* stateBlock;  // the host's state, captured for one frame
+    IDirect3DDevice9* device;         // borrowed for one frame; null: draw nothing
+    IDirect3DStateBlock9* stateBlock; // the host's state, captured for one frame
 };
 
 extern OverlayRenderer overlayRenderer;

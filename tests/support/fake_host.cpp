@@ -37,31 +37,45 @@ void SetUpShowingHost() {
     SetActorList({});
 }
 
-void SetClock(float seconds) { Write(hostlayout::clock, seconds); }
-void SetFrameStep(float seconds) { Write(hostlayout::frameStep, seconds); }
+void SetClock(float seconds) {
+    Write(hostlayout::clock, seconds);
+}
+void SetFrameStep(float seconds) {
+    Write(hostlayout::frameStep, seconds);
+}
 
 void SetStatus(float level, std::uint32_t mode) {
     Write(hostlayout::statusPointer, statusObject);
     Write(statusObject + hostlayout::statusLevelOffset, level);
     Write(statusObject + hostlayout::statusModeOffset, mode);
 }
-void ClearStatus() { Write<HostAddress>(hostlayout::statusPointer, 0); }
+void ClearStatus() {
+    Write<HostAddress>(hostlayout::statusPointer, 0);
+}
 
 void SetScene(bool active) {
     Write(hostlayout::scenePointer, sceneObject);
     Write<std::uint32_t>(sceneObject + hostlayout::sceneActiveOffset, active ? 1 : 0);
 }
-void ClearScene() { Write<HostAddress>(hostlayout::scenePointer, 0); }
+void ClearScene() {
+    Write<HostAddress>(hostlayout::scenePointer, 0);
+}
 
 void SetUiFlag(std::uint8_t flag) {
     Write(hostlayout::uiRootPointer, uiRootObject);
     Write(uiRootObject + hostlayout::uiInnerOffset, uiInnerObject);
     Write(uiInnerObject + hostlayout::uiFlagOffset, flag);
 }
-void ClearUiRoot() { Write<HostAddress>(hostlayout::uiRootPointer, 0); }
+void ClearUiRoot() {
+    Write<HostAddress>(hostlayout::uiRootPointer, 0);
+}
 
-void SetViewMatrix(const D3DXMATRIX& m) { Write(hostlayout::viewMatrix, m); }
-void SetViewProjMatrix(const D3DXMATRIX& m) { Write(hostlayout::viewProjMatrix, m); }
+void SetViewMatrix(const D3DXMATRIX& m) {
+    Write(hostlayout::viewMatrix, m);
+}
+void SetViewProjMatrix(const D3DXMATRIX& m) {
+    Write(hostlayout::viewProjMatrix, m);
+}
 
 void WriteActor(const Actor& actor) {
     const HostAddress a = actor.address;
@@ -89,7 +103,9 @@ void SetActorList(const std::vector<HostAddress>& addresses) {
     SetActorCount(static_cast<std::int32_t>(addresses.size()));
 }
 
-void SetActorCount(std::int32_t count) { Write(hostlayout::actorCount, count); }
+void SetActorCount(std::int32_t count) {
+    Write(hostlayout::actorCount, count);
+}
 
 void SetActors(const std::vector<Actor>& actors) {
     std::vector<HostAddress> addresses;

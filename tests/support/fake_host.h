@@ -24,7 +24,9 @@ template <class T> void Write(HostAddress address, T value) {
 }
 
 // The address of the n-th actor slot the fake host lays out.
-constexpr HostAddress ActorAt(std::uint32_t n) { return firstActor + n * actorStride; }
+constexpr HostAddress ActorAt(std::uint32_t n) {
+    return firstActor + n * actorStride;
+}
 
 struct Actor {
     HostAddress address;
@@ -67,6 +69,8 @@ void SetDevice(IDirect3DDevice9* device);
 
 // A camera at the origin looking down the host's view axis: an actor at host position
 // (x, y, z) gets the anchor (z, -x, y + 1.15) unchanged, so its depth is y + 1.15.
-constexpr float DepthOfActorY(float y) { return y + 1.15f; }
+constexpr float DepthOfActorY(float y) {
+    return y + 1.15f;
+}
 
 } // namespace fakehost

@@ -82,8 +82,8 @@ HRESULT RecordingDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type
 
 HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
                                          const void* vertices, UINT stride) {
-    DeviceCall call{"DrawPrimitiveUP", static_cast<std::uint32_t>(type), primitiveCount, stride,
-                    nullptr, {}};
+    DeviceCall call{
+        "DrawPrimitiveUP", static_cast<std::uint32_t>(type), primitiveCount, stride, nullptr, {}};
     const UINT vertexCount = type == D3DPT_LINESTRIP ? primitiveCount + 1 : primitiveCount * 3;
     const auto* v = static_cast<const OverlayVertex*>(vertices);
     call.vertices.assign(v, v + vertexCount);

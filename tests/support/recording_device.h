@@ -12,7 +12,7 @@
 struct DeviceCall {
     std::string name; // "CreateStateBlock", "SetRenderState", "Apply", ...
     std::uint32_t a = 0, b = 0, c = 0;
-    const void* pointer = nullptr; // matrix or state block involved, if any
+    const void* pointer = nullptr;       // matrix or state block involved, if any
     std::vector<OverlayVertex> vertices; // DrawPrimitiveUP only
 
     bool operator==(const DeviceCall& o) const {

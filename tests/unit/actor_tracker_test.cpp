@@ -18,7 +18,9 @@ std::uint32_t Bits(float f) {
     return bits;
 }
 
-const BarState& Record(HostAddress address) { return actorTracker.records.at(address).bar; }
+const BarState& Record(HostAddress address) {
+    return actorTracker.records.at(address).bar;
+}
 
 std::vector<HostAddress> TrackedAddresses() {
     std::vector<HostAddress> keys;

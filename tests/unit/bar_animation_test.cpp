@@ -153,9 +153,8 @@ TEST_F(BarAnimationTest, HealthBandsPutTheirFloatThresholdsInTheUpperBand) {
         ColorRGBA fill;
     };
     const Band bands[] = {
-        {0.81f, {0, 1, 0, 0.7f}},       {0.8f, {0, 1, 0, 0.7f}},
-        {0.6f, {0.75f, 1, 0.375f, 0.7f}}, {0.4f, {1, 1, 0, 0.7f}},
-        {0.2f, {1, 0.5f, 0, 0.7f}},     {0.19f, {1, 0, 0, 0.7f}},
+        {0.81f, {0, 1, 0, 0.7f}}, {0.8f, {0, 1, 0, 0.7f}},    {0.6f, {0.75f, 1, 0.375f, 0.7f}},
+        {0.4f, {1, 1, 0, 0.7f}},  {0.2f, {1, 0.5f, 0, 0.7f}}, {0.19f, {1, 0, 0, 0.7f}},
         {1.5f, {0, 1, 0, 0.7f}},
     };
     for (const Band& band : bands) {
@@ -177,8 +176,9 @@ TEST_F(BarAnimationTest, DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen) 
         float alpha;
     };
     const Case cases[] = {
-        {2.0f, false, 0}, {3.5f, true, 0.7f * 0.5f}, {5.0f, true, 0.7f},
-        {70.0f, true, 0.7f}, {90.0f, true, 0.7f * 0.5f}, {110.0f, false, 0}, {-4.0f, false, 0},
+        {2.0f, false, 0},    {3.5f, true, 0.7f * 0.5f},  {5.0f, true, 0.7f},
+        {70.0f, true, 0.7f}, {90.0f, true, 0.7f * 0.5f}, {110.0f, false, 0},
+        {-4.0f, false, 0},
     };
     for (const Case& c : cases) {
         SetDepth(c.depth);
