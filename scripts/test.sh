@@ -9,6 +9,7 @@ scripts/setup.sh
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
+scripts/fuzz.sh 60
 
 cmake --preset win32
 cmake --build --preset win32
