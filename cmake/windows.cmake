@@ -31,3 +31,8 @@ add_test(NAME dll_tables
 if(EXISTS ${PROJECT_SOURCE_DIR}/standin/CMakeLists.txt)
     add_subdirectory(standin)
 endif()
+
+# The stand-in host's checks, run under Wine through the project's wrapper.
+if(EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+    add_subdirectory(tests/e2e)
+endif()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test, from a fresh Debian 12 machine: installs what is missing, then runs the native
-# unit tests under ASan/UBSan, and builds the 32-bit DLL and checks its tables.
+# unit tests under ASan/UBSan, builds the 32-bit DLL, checks its tables and runs the stand-in
+# host's end-to-end checks under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,4 +14,5 @@ scripts/fuzz.sh 60
 
 cmake --preset win32
 cmake --build --preset win32
-ctest --preset win32
+# One Xvfb, one Wine prefix and one wineserver for every test of the stand-in host.
+scripts/with-wine.sh ctest --preset win32

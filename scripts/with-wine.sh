@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs a command where 32-bit Windows programs work: under Xvfb, with a 32-bit Wine prefix
+# in the build tree and one wineserver kept alive for every program the command starts.
+#   scripts/with-wine.sh ctest --preset win32
+#   scripts/with-wine.sh build/win32/standin/standin.exe hook-below --module dist/actorbars.dll
+# A command ending in .exe runs under wine. Nested calls reuse the outer environment.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+
+run() {
+    if [[ "$1" == *.exe ]]; then
+        exec wine "$@"
+    fi
+    exec "$@"
+}
+
+if [[ "${ACTORBARS_WINE_READY:-}" == 1 ]]; then
+    run "$@"
+fi
+
+# Xvfb must be up before the first wineserver: a server started without a display leaves
+# every later program without Direct3D.
+if [[ -z "${ACTORBARS_WINE_XVFB:-}" ]]; then
+    export ACTORBARS_WINE_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+export WINEPREFIX="${ACTORBARS_WINEPREFIX:-$root/build/win32/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# Skip the .NET and HTML runtime installers that a fresh prefix would offer.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+mkdir -p "$WINEPREFIX"
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# The prefix is made once and kept in the build tree; it counts as made only after its
+# server has exited and written the registry.
+if [[ ! -e "$WINEPREFIX/.booted" ]]; then
+    start=$(date +%s)
+    echo "with-wine: creating the prefix $WINEPREFIX (slow under emulation)" >&2
+    wineboot -u
+    wineserver -w
+    touch "$WINEPREFIX/.booted"
+    echo "with-wine: prefix ready in $(($(date +%s) - start)) s" >&2
+fi
+wineserver -p
+
+export ACTORBARS_WINE_READY=1
+status=0
+if [[ "$1" == *.exe ]]; then
+    wine "$@" || status=$?
+else
+    "$@" || status=$?
+fi
+exit "$status"

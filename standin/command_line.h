@@ -1,0 +1,18 @@
+// What the stand-in host is asked to do.
+#pragma once
+
+// Returned by a mode that cannot run here (no Direct3D 9 device, say); ctest reports a skip.
+constexpr int skipExitCode = 77;
+
+struct CommandLine {
+    const char* mode;
+    const char* modulePath; // the module to load, or null for a run without it
+    const char* outDir;     // where pictures go
+    const char* scenario;   // scenario file, or null for the built-in one
+};
+
+bool ParseCommandLine(int argc, char** argv, CommandLine* line);
+void PrintUsage();
+
+// Modes that need the scene, its device and the scripted actors.
+int RunSceneMode(const CommandLine& line);

@@ -1,0 +1,34 @@
+// The game's memory as the module reads it, laid out at the fixed addresses: status, clock,
+// camera matrices, scene, frame step, UI chain, device pointer and the actor list.
+#pragma once
+
+#include <cstdint>
+
+struct IDirect3DDevice9;
+
+constexpr int maxHostActors = 1024;
+
+// One actor as the host describes it, in host axes (y up).
+struct ActorSpec {
+    float position[3];
+    float damageRatio;
+    bool hasStats;
+    bool engaged;
+    std::uint32_t kind;
+};
+
+// Places the host's objects (status, scene, UI chain) and points the fixed pointers at them.
+void PlaceHostObjects();
+
+void SetHostClock(float seconds, float frameStep);
+void SetHostStatus(bool present, float level, std::uint32_t mode);
+void SetHostSceneActive(bool present, bool active);
+void SetHostUiFlag(bool chainPresent, std::uint8_t flag);
+void SetHostDevice(IDirect3DDevice9* device);
+void SetHostMatrices(const float view[16], const float viewProj[16]);
+
+// Writes actor `slot` (its object stays at one address for the life of the process) and
+// the list: the actors of `slots`, in that order.
+void WriteHostActor(int slot, const ActorSpec& actor);
+void WriteHostActorList(const int* slots, int count);
+std::uint32_t HostActorAddress(int slot);

@@ -1,0 +1,94 @@
+#include "standin/command_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "standin/call_site.h"
+#include "standin/demo.h"
+#include "standin/timing.h"
+#include "standin/fault_checks.h"
+#include "standin/host_world.h"
+#include "standin/module_loader.h"
+#include "standin/pixel_checks.h"
+#include "standin/scene_device.h"
+#include "standin/state_checks.h"
+
+namespace {
+
+struct SceneRun {
+    const CommandLine* line;
+    HMODULE module;
+};
+
+struct SceneMode {
+    const char* name;
+    int (*run)(HostScene& scene, const SceneRun& run);
+    bool loadsModuleItself;
+};
+
+int StateMode(HostScene& scene, const SceneRun&) {
+    return RunStateChecks(scene);
+}
+int PixelMode(HostScene& scene, const SceneRun&) {
+    return RunPixelChecks(scene);
+}
+int FaultMode(HostScene& scene, const SceneRun& run) {
+    return RunFaultChecks(scene, run.module);
+}
+
+int DemoMode(HostScene& scene, const SceneRun& run) {
+    return RunDemo(scene, run.line->scenario, run.line->outDir);
+}
+int TimingMode(HostScene& scene, const SceneRun& run) {
+    return RunTiming(scene, run.line->modulePath);
+}
+
+const SceneMode sceneModes[] = {
+    {"state", StateMode, false}, {"pixels", PixelMode, false}, {"faults", FaultMode, false},
+    {"demo", DemoMode, false},   {"timing", TimingMode, true},
+};
+
+const SceneMode* FindSceneMode(const char* name) {
+    for (const SceneMode& mode : sceneModes) {
+        if (std::strcmp(mode.name, name) == 0) {
+            return &mode;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int RunSceneMode(const CommandLine& line) {
+    const SceneMode* mode = FindSceneMode(line.mode);
+    if (mode == nullptr) {
+        std::fprintf(stderr, "standin: unknown mode %s\n", line.mode);
+        return 1;
+    }
+    PlaceHostObjects();
+    WriteFrameRoutine(CalleePlace::below);
+    static SceneDevice device;
+    if (!CreateSceneDevice(&device)) {
+        std::printf("skip: no Direct3D 9 device here\n");
+        return skipExitCode;
+    }
+    static HostScene scene;
+    scene.device = device.device;
+    scene.camera = MakeSceneCamera();
+    if (!CreateHostPipeline(device.device, &scene.pipeline)) {
+        std::printf("note: the device takes no shaders; their state is checked as null\n");
+    }
+    SetHostDevice(device.device);
+    SceneRun run = {&line, nullptr};
+    if (line.modulePath != nullptr && !mode->loadsModuleItself) {
+        run.module = LoadModule(line.modulePath);
+        if (run.module == nullptr) {
+            return 1;
+        }
+    }
+    const int failed = mode->run(scene, run);
+    SetHostDevice(nullptr);
+    ReleaseHostPipeline(&scene.pipeline);
+    DestroySceneDevice(&device);
+    return failed;
+}

@@ -1,0 +1,20 @@
+// The host's own picture: sky, a checkered ground, a wall, and a pillar for each actor.
+#pragma once
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include "standin/scene_camera.h"
+
+// The wall stands across the view; actors beyond it are hidden from the camera.
+constexpr float wallNear = 9.0f;
+constexpr float wallFar = 9.6f;
+constexpr float wallLeft = -0.5f;
+constexpr float wallRight = 6.0f;
+constexpr float wallHeight = 3.0f;
+
+// The host's pipeline for its scene: fixed function, coloured vertices, depth on.
+void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera);
+
+// Clears and draws the scene; pillars stand at the given world points (feet on the ground).
+void DrawHostScene(IDirect3DDevice9* device, const D3DXVECTOR3* pillars, int pillarCount);
