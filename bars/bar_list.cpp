@@ -17,7 +17,7 @@ std::vector<std::uint64_t> sortKeys;
 std::vector<std::uint64_t> sortSpare;
 
 // Below this a comparison sort of the keys beats the radix passes.
-constexpr std::size_t radixSortMinimum = 256;
+constexpr std::size_t radixSortMinimum = 1024;
 
 bool FartherFirst(const BarEntry& a, const BarEntry& b) {
     return a.anchor.z > b.anchor.z;
@@ -32,31 +32,37 @@ std::uint32_t FartherFirstKey(float depth) {
     return ~ascending;
 }
 
-// Least significant byte first over the key's upper 32 bits; a byte that every key shares
-// costs no pass. Returns whichever buffer ends up holding the sorted keys.
+// Three passes of 11, 11 and 10 bits over the key's upper 32 bits, least significant
+// first; a digit that every key shares costs no pass. Returns whichever buffer ends up
+// holding the sorted keys.
+constexpr int radixPasses = 3;
+constexpr int radixDigitBits = 11;
+constexpr std::size_t radixDigits = std::size_t{1} << radixDigitBits;
+
 std::uint64_t* RadixSortKeys(std::uint64_t* keys, std::uint64_t* spare, std::size_t n) {
-    std::size_t counts[4][256] = {};
+    static std::uint32_t counts[radixPasses][radixDigits];
+    std::memset(counts, 0, sizeof counts);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t k = keys[i];
-        for (int b = 0; b < 4; ++b) {
-            ++counts[b][(k >> (32 + 8 * b)) & 0xFF];
-        }
+        const std::uint64_t k = keys[i] >> 32;
+        ++counts[0][k & (radixDigits - 1)];
+        ++counts[1][(k >> radixDigitBits) & (radixDigits - 1)];
+        ++counts[2][k >> (2 * radixDigitBits)];
     }
-    for (int b = 0; b < 4; ++b) {
-        const int shift = 32 + 8 * b;
-        std::size_t* count = counts[b];
-        if (count[(keys[0] >> shift) & 0xFF] == n) {
+    for (int pass = 0; pass < radixPasses; ++pass) {
+        const int shift = 32 + radixDigitBits * pass;
+        std::uint32_t* count = counts[pass];
+        if (count[(keys[0] >> shift) & (radixDigits - 1)] == n) {
             continue;
         }
-        std::size_t offset = 0;
-        for (int digit = 0; digit < 256; ++digit) {
-            const std::size_t c = count[digit];
+        std::uint32_t offset = 0;
+        for (std::size_t digit = 0; digit < radixDigits; ++digit) {
+            const std::uint32_t c = count[digit];
             count[digit] = offset;
             offset += c;
         }
         for (std::size_t i = 0; i < n; ++i) {
             const std::uint64_t k = keys[i];
-            spare[count[(k >> shift) & 0xFF]++] = k;
+            spare[count[(k >> shift) & (radixDigits - 1)]++] = k;
         }
         std::swap(keys, spare);
     }
