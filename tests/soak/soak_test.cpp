@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
     frameinvariants::Watch watch;
     std::set<HostAddress> everListed;
     std::uint64_t shownFrames = 0, sceneResets = 0;
-    std::size_t peakRecords = 0, peakLive = 0;
+    std::size_t peakRecords = 0, peakLive = 0, moduleAllocations = 0, moduleFrames = 0;
     bool wasActive = false;
     {
         RecordingDevice device;
@@ -227,8 +227,14 @@ int main(int argc, char** argv) {
             ChurnHost(churn, frame, device, quiet);
             frameinvariants::BeforeFrame(watch);
             everListed.insert(watch.listedNow.begin(), watch.listedNow.end());
+            const std::size_t allocationsBeforeFrame = countingallocator::allocations;
             DrawActorBars();
             const bool deviceHanded = ReadHostDevice() == &device;
+            // The recording device allocates for its log; other frames count the module alone.
+            if (!deviceHanded) {
+                moduleAllocations += countingallocator::allocations - allocationsBeforeFrame;
+                ++moduleFrames;
+            }
             const std::string failure = frameinvariants::AfterFrame(watch, device, deviceHanded);
             if (!failure.empty()) {
                 Fail(frame, failure.c_str());
@@ -264,8 +270,12 @@ int main(int argc, char** argv) {
         std::printf("soak: distinct addresses listed %zu, peak records %zu\n", everListed.size(),
                     peakRecords);
         std::printf("soak: peak live allocations %zu (records + buffers), allocations total %zu"
-                    " (%.2f per frame, device log included)\n",
-                    peakLive, allocations, double(allocations) / double(frames ? frames : 1));
+                    " (checker and device log included)\n",
+                    peakLive, allocations);
+        std::printf("soak: allocations by the module on the %zu frames without the recording"
+                    " device: %zu (%.3f per frame)\n",
+                    moduleFrames, moduleAllocations,
+                    double(moduleAllocations) / double(moduleFrames ? moduleFrames : 1));
 
         // Emptied as a closing scene empties it: every record's storage goes back.
         ResetModuleAndHost();
