@@ -5,11 +5,13 @@
 
 #include "standin/png_file.h"
 #include "standin/scene_device.h"
+#include "standin/tile_font.h"
 
 namespace {
 
 constexpr int sheetColumns = 4;
 constexpr int gap = 6;
+constexpr int captionHeight = 2 * glyphHeight + 6;
 constexpr std::uint32_t sheetBackground = 0x202020;
 
 int Clamp(int value, int low, int high) {
@@ -41,14 +43,15 @@ bool WriteContactSheet(const char* path, const std::vector<SheetTile>& tiles) {
     const int count = static_cast<int>(tiles.size());
     const int rows = (count + sheetColumns - 1) / sheetColumns;
     const int width = sheetColumns * (tileWidth + gap) + gap;
-    const int height = rows * (tileHeight + gap) + gap;
+    const int height = rows * (tileHeight + captionHeight + gap) + gap;
     std::vector<std::uint32_t> sheet(static_cast<std::size_t>(width) * height, sheetBackground);
     for (int i = 0; i < count; ++i) {
         const int ox = gap + (i % sheetColumns) * (tileWidth + gap);
-        const int oy = gap + (i / sheetColumns) * (tileHeight + gap);
+        const int oy = gap + (i / sheetColumns) * (tileHeight + captionHeight + gap);
+        DrawCaption(sheet.data(), width, ox, oy, 2, tiles[i].name, 0xE0E0E0);
         for (int y = 0; y < tileHeight; ++y) {
             std::copy_n(&tiles[i].pixels[y * tileWidth], tileWidth,
-                        &sheet[static_cast<std::size_t>(oy + y) * width + ox]);
+                        &sheet[static_cast<std::size_t>(oy + captionHeight + y) * width + ox]);
         }
     }
     return count > 0 && WritePng(path, sheet.data(), width, height);
