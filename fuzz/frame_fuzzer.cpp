@@ -12,6 +12,7 @@
 
 #include "bars/frame_driver.h"
 #include "host/host_game.h"
+#include "tests/support/counting_allocator.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/frame_invariants.h"
 #include "tests/support/recording_device.h"
@@ -148,7 +149,8 @@ void ChangeActors(FuzzedDataProvider& in, Run& run) {
     SetActorList(run.listed);
 }
 
-void ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
+// Returns whether every allocation fails on this frame.
+bool ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
     const std::uint16_t change = in.ConsumeIntegral<std::uint16_t>();
     if (change & 1U << 0) {
         if (in.ConsumeIntegralInRange(0, 3) == 0) {
@@ -235,6 +237,23 @@ void ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
     if (change & 1U << 11) {
         device.failCreateStateBlock = in.ConsumeIntegralInRange(0, 3) == 0;
     }
+    return (change & 1U << 12) != 0;
+}
+
+// A frame on which the heap is exhausted. The recording device cannot log without memory:
+// a device that records nothing stands in for it on that frame.
+void DrawWithoutMemory(RecordingDevice& device) {
+    static NullDevice quiet;
+    const bool recording = ReadHostDevice() == &device;
+    if (recording) {
+        SetDevice(&quiet);
+    }
+    countingallocator::failAllocations = true;
+    DrawActorBars();
+    countingallocator::failAllocations = false;
+    if (recording) {
+        SetDevice(&device);
+    }
 }
 
 } // namespace
@@ -248,10 +267,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SetUpShowingHost();
     SetDevice(&device);
     for (int frame = 0; frame < maxFrames && in.remaining_bytes() > 0; ++frame) {
-        ChangeHost(in, run, device);
+        const bool withoutMemory = ChangeHost(in, run, device);
         frameinvariants::BeforeFrame(watch);
-        DrawActorBars();
-        const bool deviceHanded = ReadHostPointer(hostlayout::devicePointer) != 0;
+        // An exception leaving the frame would unwind into the host's code.
+        try {
+            if (withoutMemory) {
+                DrawWithoutMemory(device);
+            } else {
+                DrawActorBars();
+            }
+        } catch (...) {
+            std::fprintf(stderr, "frame %d: an exception escaped DrawActorBars\n", frame);
+            std::abort();
+        }
+        const bool deviceHanded = !withoutMemory && ReadHostDevice() == &device;
         const std::string failure = frameinvariants::AfterFrame(watch, device, deviceHanded);
         if (!failure.empty()) {
             std::fprintf(stderr, "frame %d: %s\n", frame, failure.c_str());
