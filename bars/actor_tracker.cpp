@@ -6,6 +6,10 @@
 
 namespace {
 
+// Actors scattered over the host's heap miss the cache; asking for them this many actors
+// ahead hides most of the wait.
+constexpr std::size_t prefetchDistance = 8;
+
 // Null when the host's address space is exhausted: that actor simply gets no record on
 // this frame.
 TrackedActor* FindOrInsertRecord(HostAddress actor) {
@@ -112,6 +116,16 @@ void UpdateTrackedActors() {
     tracker.listedRecords = 0;
     const auto listed = static_cast<std::size_t>(count);
     for (std::size_t i = 0; i < listed; ++i) {
+        if (i + prefetchDistance < listed) {
+            PrefetchActor(ReadHostActor(static_cast<std::int32_t>(i + prefetchDistance)));
+        }
+        if (i + prefetchDistance / 2 < listed) {
+            const HostAddress ahead =
+                ReadHostActor(static_cast<std::int32_t>(i + prefetchDistance / 2));
+            if (ReadActorKind(ahead) != hostlayout::untrackedActorKind) {
+                PrefetchTrackedActorLinks(ahead);
+            }
+        }
         const HostAddress actor = ReadHostActor(static_cast<std::int32_t>(i));
         const bool untracked = ReadActorKind(actor) == hostlayout::untrackedActorKind;
         TrackedActor* record = LastListedRecord(i, actor);
