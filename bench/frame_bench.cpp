@@ -235,7 +235,14 @@ void WarmUp(Scene& scene, bool wholeFrame) {
     }
 }
 
-void Report(benchmark::State& state, std::int32_t count, std::size_t allocations) {
+// Set when a steady frame allocated: the run then fails, so the smoke test catches it.
+bool steadyFrameAllocated = false;
+
+void Report(benchmark::State& state, Flow flow, std::int32_t count, std::size_t allocations) {
+    if (flow == Flow::steady && allocations != 0) {
+        steadyFrameAllocated = true;
+        state.SkipWithError("a steady frame allocated");
+    }
     state.counters["actors"] = count;
     if (count > 0) {
         state.counters["per_actor"] = benchmark::Counter(
@@ -255,7 +262,7 @@ void WholeFrame(benchmark::State& state, Flow flow) {
     for (auto _ : state) {
         MeasuredFrame(scene, true);
     }
-    Report(state, count, countingallocator::allocations - before);
+    Report(state, flow, count, countingallocator::allocations - before);
 }
 
 // The frame driver's clock step is left out: every frame is one 60th of a second.
@@ -268,7 +275,7 @@ void PipelineOnly(benchmark::State& state, Flow flow) {
     for (auto _ : state) {
         MeasuredFrame(scene, false);
     }
-    Report(state, count, countingallocator::allocations - before);
+    Report(state, flow, count, countingallocator::allocations - before);
 }
 
 void WholeFrameSteady(benchmark::State& state) {
@@ -291,4 +298,12 @@ BENCHMARK(PipelineChurn)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return steadyFrameAllocated ? 1 : 0;
+}
