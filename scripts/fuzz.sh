@@ -7,6 +7,13 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 
+# clang only recommends its runtime (libFuzzer, ASan), and setup installs no recommends.
+if [ ! -e "$(clang -print-file-name=libclang_rt.fuzzer-x86_64.a 2>/dev/null || true)" ] &&
+    [ -z "$(find /usr/lib/llvm-*/lib/clang -name 'libclang_rt.fuzzer-x86_64.a' 2>/dev/null)" ]; then
+    echo "fuzz: libFuzzer is missing: apt-get install libclang-rt-14-dev" >&2
+    exit 1
+fi
+
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target frame_fuzzer
 
