@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libgtest-dev libbenchmark-dev
+    cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev libstb-dev
     wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 qemu-user-static
 )
