@@ -133,9 +133,10 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     const float h = PositiveOrZero(bar.health);
     const float tr = PositiveOrZero(bar.trailHealth);
     const float opacity = FarFade(anchor.z) * (NearFade(anchor.z) * deathFade);
-    // A NaN depth or opacity (bad host positions or clock) gets no bar: it would break
-    // the depth sort and the colour packing.
-    if (std::isnan(anchor.z) || !(opacity > 0.0f)) {
+    // A NaN anchor or opacity (bad host positions, camera or clock) gets no bar: it would
+    // break the depth sort and the colour packing, and draw nothing sensible.
+    if (std::isnan(anchor.x) || std::isnan(anchor.y) || std::isnan(anchor.z) ||
+        !(opacity > 0.0f)) {
         return false;
     }
 

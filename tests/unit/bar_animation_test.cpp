@@ -220,6 +220,21 @@ TEST_F(BarAnimationTest, NanDepthOrOpacityGetsNoBar) {
     }
 }
 
+TEST_F(BarAnimationTest, CameraWithNanSideAxesGetsNoBar) {
+    Place(ActorAt(0), 1.0f);
+    D3DXMATRIX view = Identity();
+    view.m[3][2] = 10.0f;
+    view.m[3][0] = nan; // finite depth, NaN x
+    SetViewMatrix(view);
+    Build(0.0f);
+    EXPECT_TRUE(barList.empty());
+    view.m[3][0] = 0.0f;
+    view.m[3][1] = nan;
+    SetViewMatrix(view);
+    Build(0.0f);
+    EXPECT_TRUE(barList.empty());
+}
+
 TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
     const float depths[] = {12.0f, 60.0f, 7.0f, 30.0f, 60.0f, 9.0f};
     for (std::uint32_t i = 0; i < 6; ++i) {
