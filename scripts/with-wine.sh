@@ -35,12 +35,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # The prefix is made once and kept in the build tree; it counts as made only after its
-# server has exited and written the registry.
+# server has exited and written the registry. It is made without the display: under qemu
+# the desktop process of a prefix being made with X11 spins and the set-up never ends. The
+# server it used is gone before the one below starts with the display.
 if [[ ! -e "$WINEPREFIX/.booted" ]]; then
     start=$(date +%s)
     echo "with-wine: creating the prefix $WINEPREFIX (slow under emulation)" >&2
-    wineboot -u
-    wineserver -w
+    env -u DISPLAY wineboot -u
+    env -u DISPLAY wineserver -w
     touch "$WINEPREFIX/.booted"
     echo "with-wine: prefix ready in $(($(date +%s) - start)) s" >&2
 fi

@@ -24,15 +24,23 @@ void PutRel32(std::uint32_t at, unsigned char opcode, std::uint32_t target) {
     std::memcpy(At(at + 1), &displacement, sizeof displacement);
 }
 
-// Game code is read and execute only; the module must make it writable itself.
-void SealCode(std::uint32_t address) {
+void ProtectPage(std::uint32_t address, DWORD protection) {
     DWORD old;
     const std::uint32_t page = address & ~(pageSize - 1);
-    if (!VirtualProtect(At(page), pageSize, PAGE_EXECUTE_READ, &old)) {
+    if (!VirtualProtect(At(page), pageSize, protection, &old)) {
         std::fprintf(stderr, "standin: cannot protect code page %#x\n", page);
         std::exit(2);
     }
     FlushInstructionCache(GetCurrentProcess(), At(page), pageSize);
+}
+
+// Game code is read and execute only; the module must make it writable itself. The host
+// opens it again only to write a new routine (a later check in the same run).
+void SealCode(std::uint32_t address) {
+    ProtectPage(address, PAGE_EXECUTE_READ);
+}
+void OpenCode(std::uint32_t address) {
+    ProtectPage(address, PAGE_READWRITE);
 }
 
 // push dword [esp+4]; nops up to the call site; <call site>; add esp, 4; ret
@@ -40,6 +48,7 @@ void WriteRoutineAround(const unsigned char site[5]) {
     static const unsigned char prologue[] = {0xFF, 0x74, 0x24, 0x04, 0x90, 0x90, 0x90};
     static const unsigned char epilogue[] = {0x83, 0xC4, 0x04, 0xC3};
     static_assert(frameRoutine + sizeof prologue == hostlayout::callSite, "routine layout");
+    OpenCode(frameRoutine);
     std::memcpy(At(frameRoutine), prologue, sizeof prologue);
     std::memcpy(At(hostlayout::callSite), site, 5);
     std::memcpy(At(hostlayout::callNextInstruction), epilogue, sizeof epilogue);
@@ -55,6 +64,7 @@ std::uint32_t CalleeAddress() {
 void WriteFrameRoutine(CalleePlace place) {
     std::uint32_t target = CalleeAddress();
     if (place == CalleePlace::above) {
+        OpenCode(upperCallee);
         PutRel32(upperCallee, 0xE9, target);
         SealCode(upperCallee);
         target = upperCallee;

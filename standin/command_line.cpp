@@ -43,7 +43,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
 }
 
 void PrintUsage() {
-    std::fprintf(stderr,
-                 "usage: standin MODE [--module DLL | --no-module] [--out DIR] [--scenario FILE]\n"
-                 "modes: hook-below hook-above hook-foreign state pixels faults demo timing\n");
+    std::fprintf(
+        stderr,
+        "usage: standin MODE [--module DLL | --no-module] [--out DIR] [--scenario FILE]\n"
+        "modes: hook hook-below hook-above hook-foreign scene state pixels faults demo timing\n");
 }

@@ -1,7 +1,9 @@
 #include "standin/hook_checks.h"
 
 #include <cstring>
+#include <cstdio>
 #include <initializer_list>
+#include <string>
 #include <windows.h>
 
 #include "standin/call_probe.h"
@@ -118,5 +120,35 @@ int RunForeignSiteCheck(const char* modulePath) {
                  sizeof info);
     failed += Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
     failed += Check(CallFrameRoutine(0) == 0x12345678, "the foreign routine still runs");
+    return failed;
+}
+
+namespace {
+
+// A copy of the module under another name loads as a module of its own.
+std::string ModuleCopy(const char* modulePath, const char* tag) {
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    const std::string copy = std::string(directory) + "actorbars-" + tag + ".dll";
+    return CopyFileA(modulePath, copy.c_str(), FALSE) ? copy : std::string();
+}
+
+} // namespace
+
+int RunAllHookChecks(const char* modulePath) {
+    const std::string foreign = ModuleCopy(modulePath, "foreign");
+    const std::string below = ModuleCopy(modulePath, "below");
+    const std::string above = ModuleCopy(modulePath, "above");
+    if (Check(!foreign.empty() && !below.empty() && !above.empty(), "module copies") != 0) {
+        return 1;
+    }
+    std::printf("-- a call site without a call\n");
+    int failed = RunForeignSiteCheck(foreign.c_str());
+    std::printf("-- callee below the call site\n");
+    WriteFrameRoutine(CalleePlace::below);
+    failed += RunHookChecks(below.c_str(), CalleePlace::below);
+    std::printf("-- callee above the call site\n");
+    WriteFrameRoutine(CalleePlace::above);
+    failed += RunHookChecks(above.c_str(), CalleePlace::above);
     return failed;
 }

@@ -6,3 +6,7 @@
 // Each returns the number of failed checks and prints one line per check.
 int RunHookChecks(const char* modulePath, CalleePlace place);
 int RunForeignSiteCheck(const char* modulePath);
+
+// All of the above in one run: each check loads its own copy of the module (a separate
+// instance that patches on its own attach), since starting a program is slow under Wine.
+int RunAllHookChecks(const char* modulePath);

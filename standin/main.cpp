@@ -23,6 +23,9 @@ int RunMode(const CommandLine& line) {
     if (std::strcmp(mode, "hook-foreign") == 0) {
         return RunForeignSiteCheck(line.modulePath);
     }
+    if (std::strcmp(mode, "hook") == 0) {
+        return RunAllHookChecks(line.modulePath);
+    }
     return RunSceneMode(line);
 }
 

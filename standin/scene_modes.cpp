@@ -36,6 +36,17 @@ int FaultMode(HostScene& scene, const SceneRun& run) {
     return RunFaultChecks(scene, run.module);
 }
 
+// Every device check in one run, the faults last: they unload the module and break the
+// device's state blocks for a while.
+int CheckMode(HostScene& scene, const SceneRun& run) {
+    std::printf("-- device state\n");
+    int failed = RunStateChecks(scene);
+    std::printf("-- pixels\n");
+    failed += RunPixelChecks(scene);
+    std::printf("-- faults\n");
+    return failed + RunFaultChecks(scene, run.module);
+}
+
 int DemoMode(HostScene& scene, const SceneRun& run) {
     return RunDemo(scene, run.line->scenario, run.line->outDir);
 }
@@ -45,7 +56,7 @@ int TimingMode(HostScene& scene, const SceneRun& run) {
 
 const SceneMode sceneModes[] = {
     {"state", StateMode, false}, {"pixels", PixelMode, false}, {"faults", FaultMode, false},
-    {"demo", DemoMode, false},   {"timing", TimingMode, true},
+    {"demo", DemoMode, false},   {"scene", CheckMode, false},  {"timing", TimingMode, true},
 };
 
 const SceneMode* FindSceneMode(const char* name) {
