@@ -23,7 +23,9 @@ constexpr ColorRGBA frameDead = {1.0f, 0.5f, 0.5f, colorAlpha};
 constexpr ColorRGBA trailGrey = {0.9f, 0.9f, 0.9f, colorAlpha};
 
 // NaN health counts as alive.
-bool IsDead(float health) { return health <= 0.0f; }
+bool IsDead(float health) {
+    return health <= 0.0f;
+}
 
 // Health bands compare in double, so a float that rounds above a threshold (0.8f > 0.8)
 // lands in the upper band.
@@ -52,12 +54,18 @@ float Clamp01Fade(float t) {
 }
 
 // 0 at depth 2, 1 from depth 5 on.
-float NearFade(float depth) { return Clamp01Fade((depth - nearFadeStart) / nearFadeLength + 0.0f); }
+float NearFade(float depth) {
+    return Clamp01Fade((depth - nearFadeStart) / nearFadeLength + 0.0f);
+}
 
 // 1 up to depth 70, 0 from depth 110 on.
-float FarFade(float depth) { return Clamp01Fade(0.0f - (depth - farFadeEnd) / farFadeLength); }
+float FarFade(float depth) {
+    return Clamp01Fade(0.0f - (depth - farFadeEnd) / farFadeLength);
+}
 
-float PositiveOrZero(float value) { return value > 0.0f ? value : 0.0f; }
+float PositiveOrZero(float value) {
+    return value > 0.0f ? value : 0.0f;
+}
 
 ColorRGBA WithOpacity(ColorRGBA color, float opacity) {
     color.a *= opacity;
@@ -105,8 +113,8 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
         const float d = bar.deathTime;
         if (d == 0.0f) {
             // First dead frame: latch a drain rate that empties the trail within a second.
-            bar.trailDrainRate = minDeathDrainRate > bar.trailHealth ? minDeathDrainRate
-                                                                     : bar.trailHealth;
+            bar.trailDrainRate =
+                minDeathDrainRate > bar.trailHealth ? minDeathDrainRate : bar.trailHealth;
             bar.trailHold = 0.0f;
         }
         if (d > deathFadeStart) {
@@ -135,8 +143,7 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     const float opacity = FarFade(anchor.z) * (NearFade(anchor.z) * deathFade);
     // A NaN anchor or opacity (bad host positions, camera or clock) gets no bar: it would
     // break the depth sort and the colour packing, and draw nothing sensible.
-    if (std::isnan(anchor.x) || std::isnan(anchor.y) || std::isnan(anchor.z) ||
-        !(opacity > 0.0f)) {
+    if (std::isnan(anchor.x) || std::isnan(anchor.y) || std::isnan(anchor.z) || !(opacity > 0.0f)) {
         return false;
     }
 

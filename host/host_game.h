@@ -11,7 +11,9 @@ struct HostStatus {
     std::uint32_t mode;
 };
 
-inline HostAddress ReadHostPointer(HostAddress address) { return ReadHost<HostAddress>(address); }
+inline HostAddress ReadHostPointer(HostAddress address) {
+    return ReadHost<HostAddress>(address);
+}
 
 inline HostStatus ReadHostStatus() {
     const HostAddress status = ReadHostPointer(hostlayout::statusPointer);
@@ -22,10 +24,16 @@ inline HostStatus ReadHostStatus() {
             ReadHost<std::uint32_t>(status + hostlayout::statusModeOffset)};
 }
 
-inline float ReadHostClock() { return ReadHost<float>(hostlayout::clock); }
-inline float ReadHostFrameStep() { return ReadHost<float>(hostlayout::frameStep); }
+inline float ReadHostClock() {
+    return ReadHost<float>(hostlayout::clock);
+}
+inline float ReadHostFrameStep() {
+    return ReadHost<float>(hostlayout::frameStep);
+}
 
-inline const D3DXMATRIX* HostViewMatrix() { return HostObject<D3DXMATRIX>(hostlayout::viewMatrix); }
+inline const D3DXMATRIX* HostViewMatrix() {
+    return HostObject<D3DXMATRIX>(hostlayout::viewMatrix);
+}
 inline const D3DXMATRIX* HostViewProjMatrix() {
     return HostObject<D3DXMATRIX>(hostlayout::viewProjMatrix);
 }
@@ -50,7 +58,9 @@ inline bool ReadHostUiFlag(std::uint8_t* flag) {
     return true;
 }
 
-inline std::int32_t ReadHostActorCount() { return ReadHost<std::int32_t>(hostlayout::actorCount); }
+inline std::int32_t ReadHostActorCount() {
+    return ReadHost<std::int32_t>(hostlayout::actorCount);
+}
 
 inline HostAddress ReadHostActor(std::int32_t index) {
     const HostAddress list = ReadHostPointer(hostlayout::actorListPointer);
