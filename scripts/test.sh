@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Every test, from a fresh Debian 12 machine: installs what is missing, then runs the native
+# Every test, from a fresh Debian 12 machine: installs what is missing, checks formatting, runs the native
 # unit tests under ASan/UBSan, builds the 32-bit DLL, checks its tables and runs the stand-in
 # host's end-to-end checks under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+scripts/check-format.sh
 
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
 scripts/fuzz.sh 60
+
+# The benchmark's smoke run fails if a steady frame allocates.
+cmake --preset bench
+cmake --build --preset bench
+ctest --test-dir build/bench/bench --output-on-failure
 
 cmake --preset win32
 cmake --build --preset win32
