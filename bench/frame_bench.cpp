@@ -210,7 +210,7 @@ void NextFrame(Scene& scene) {
 // Kept out of line, and not used to warm up, so that a profiler can collect exactly the
 // measured frames:
 // valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
-__attribute__((noinline)) void MeasuredFrame(Scene& scene, bool wholeFrame) {
+inline void RunFrame(Scene& scene, bool wholeFrame) {
     NextFrame(scene);
     if (wholeFrame) {
         DrawActorBars();
@@ -220,18 +220,16 @@ __attribute__((noinline)) void MeasuredFrame(Scene& scene, bool wholeFrame) {
     }
 }
 
+__attribute__((noinline)) void MeasuredFrame(Scene& scene, bool wholeFrame) {
+    RunFrame(scene, wholeFrame);
+}
+
 // Enough frames for the tracker and the list to reach their sizes (churn: every address
 // has come and gone more than once).
 void WarmUp(Scene& scene, bool wholeFrame) {
     const int frames = scene.flow == Flow::churn ? 400 : 3;
     for (int i = 0; i < frames; ++i) {
-        NextFrame(scene);
-        if (wholeFrame) {
-            DrawActorBars();
-        } else {
-            UpdateTrackedActors();
-            BuildBarList();
-        }
+        RunFrame(scene, wholeFrame);
     }
 }
 
