@@ -177,6 +177,19 @@ void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles)
     std::fclose(legend);
 }
 
+// Makes the directory and every missing parent: the default out\demo has a parent that a
+// fresh checkout lacks.
+void CreateDirectories(const std::string& path) {
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
+            const std::string part = path.substr(0, i);
+            if (part.back() != ':') {
+                CreateDirectoryA(part.c_str(), nullptr);
+            }
+        }
+    }
+}
+
 } // namespace
 
 int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
@@ -185,7 +198,7 @@ int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
     if (!LoadScenario(scenarioPath, &scenario)) {
         return 1;
     }
-    CreateDirectoryA(outDir, nullptr);
+    CreateDirectories(outDir);
     stage = {};
     stage.count = static_cast<int>(scenario.actorNames.size());
     Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0};
