@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev libstb-dev
-    wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 qemu-user-static
+    wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386
+    qemu-user-static
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -34,6 +34,12 @@ if [[ "${ACTORBARS_WINE_UNDER_QEMU:-0}" != 1 ]] && [[ -r $qemu_binfmt ]] &&
     run "$@"
 fi
 
+# Direct3D needs the 32-bit libGL (libgl1:i386 and libglx-mesa0:i386, from scripts/setup.sh).
+# Under qemu, Wine's desktop process crashed without it, so no window could be made either.
+if [[ ! -e /usr/lib/i386-linux-gnu/libGL.so.1 ]]; then
+    echo "with-wine: no 32-bit libGL: no window or Direct3D device (run scripts/setup.sh)" >&2
+fi
+
 # Xvfb must be up before the first wineserver: a server started without a display leaves
 # every later program without Direct3D.
 if [[ -z "${ACTORBARS_WINE_XVFB:-}" ]]; then
