@@ -57,6 +57,42 @@ const DWORD unusualRenderStates[][2] = {
     {D3DRS_NORMALIZENORMALS, TRUE},
 };
 
+// The same states at Direct3D 9's defaults for a device with a depth buffer.
+const DWORD usualRenderStates[][2] = {
+    {D3DRS_ALPHABLENDENABLE, FALSE},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_ZWRITEENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_ONE},
+    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
+    {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+    {D3DRS_ALPHATESTENABLE, FALSE},
+    {D3DRS_CULLMODE, D3DCULL_CCW},
+    {D3DRS_ZENABLE, D3DZB_TRUE},
+    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
+    {D3DRS_SCISSORTESTENABLE, FALSE},
+    {D3DRS_FOGENABLE, FALSE},
+    {D3DRS_RANGEFOGENABLE, FALSE},
+    {D3DRS_SPECULARENABLE, FALSE},
+    {D3DRS_STENCILENABLE, FALSE},
+    {D3DRS_CLIPPING, TRUE},
+    {D3DRS_LIGHTING, TRUE},
+    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+    {D3DRS_ALPHAREF, 0},
+    {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
+    {D3DRS_FOGCOLOR, 0},
+    {D3DRS_STENCILREF, 0},
+    {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
+    {D3DRS_COLORWRITEENABLE, 0xF},
+    {D3DRS_AMBIENT, 0},
+    {D3DRS_DITHERENABLE, FALSE},
+    {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
+    {D3DRS_BLENDFACTOR, 0xFFFFFFFF},
+    {D3DRS_NORMALIZENORMALS, FALSE},
+};
+
 // Differs per stage, so that a state restored to the wrong stage shows too.
 void SetUnusualStage(IDirect3DDevice9* device, DWORD stage) {
     device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_ADD + stage % 3);
@@ -189,6 +225,38 @@ void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline) {
     device->SetTransform(D3DTS_WORLD, &world);
     const RECT scissor = {13, 17, 301, 203};
     device->SetScissorRect(&scissor);
+}
+
+void SetUsualState(IDirect3DDevice9* device) {
+    for (const auto& entry : usualRenderStates) {
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(entry[0]), entry[1]);
+    }
+    for (DWORD stage = 0; stage < textureStages; ++stage) {
+        const bool first = stage == 0;
+        device->SetTextureStageState(stage, D3DTSS_COLOROP,
+                                     first ? D3DTOP_MODULATE : D3DTOP_DISABLE);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_CURRENT);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAOP,
+                                     first ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+        device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
+        device->SetTextureStageState(stage, D3DTSS_RESULTARG, D3DTA_CURRENT);
+        device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0);
+    }
+    for (int s = 0; s < samplerCount; ++s) {
+        const DWORD sampler = SamplerIndex(s);
+        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+        device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+        device->SetSamplerState(sampler, D3DSAMP_BORDERCOLOR, 0);
+        device->SetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, 1);
+    }
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
 }
 
 int CompareDeviceState(const DeviceState& before, const DeviceState& after) {

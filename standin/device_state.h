@@ -40,5 +40,9 @@ void ReadDeviceState(IDirect3DDevice9* device, DeviceState* state);
 // Sets a value unlike the default and unlike the overlay's on every state the host can set.
 void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline);
 
+// Puts every state SetUnusualState touches back to the device's default, so that a frame
+// drawn after the state checks sees the device a fresh host would.
+void SetUsualState(IDirect3DDevice9* device);
+
 // Prints each difference (at most a few) and returns how many there are.
 int CompareDeviceState(const DeviceState& before, const DeviceState& after);

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "standin/device_state.h"
+
 namespace {
 
 struct SceneVertex {
@@ -76,6 +78,7 @@ void Draw(IDirect3DDevice9* device, const std::vector<SceneVertex>& vertices) {
 void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera) {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
+    SetUsualState(device);
     device->SetVertexShader(nullptr);
     device->SetPixelShader(nullptr);
     device->SetTexture(0, nullptr);
