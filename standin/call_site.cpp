@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "host/host_layout.h"
+#include "module/call_patch.h"
 #include "standin/host_callee.h"
 
 namespace {
@@ -19,7 +20,7 @@ unsigned char* At(std::uint32_t address) {
 }
 
 void PutRel32(std::uint32_t at, unsigned char opcode, std::uint32_t target) {
-    const std::int32_t displacement = static_cast<std::int32_t>(target - (at + 5));
+    const std::int32_t displacement = CallDisplacement(at + 5, target);
     At(at)[0] = opcode;
     std::memcpy(At(at + 1), &displacement, sizeof displacement);
 }
@@ -70,8 +71,7 @@ void WriteFrameRoutine(CalleePlace place) {
         target = upperCallee;
     }
     unsigned char site[5];
-    const std::int32_t displacement =
-        static_cast<std::int32_t>(target - hostlayout::callNextInstruction);
+    const std::int32_t displacement = CallDisplacement(hostlayout::callNextInstruction, target);
     site[0] = hostlayout::callOpcode;
     std::memcpy(site + 1, &displacement, sizeof displacement);
     WriteRoutineAround(site);
