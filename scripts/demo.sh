@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the module and the stand-in host, plays the default scenario under Wine + Xvfb,
+# Installs what is missing, builds the module and the stand-in host, plays the default scenario under Wine + Xvfb,
 # writes the pictures to out/demo/ and prints the module's cost per frame.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 
