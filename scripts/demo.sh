@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the module and the stand-in host, plays the default scenario under Wine + Xvfb,
-# writes the pictures to out/demo/ and prints the module's cost per frame.
+# Installs what is missing, builds the module and the stand-in host, plays the default
+# scenario under Wine + Xvfb, writes the pictures to out/demo/ and prints the module's cost
+# per frame.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
