@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -248,6 +249,27 @@ TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
     }
     EXPECT_FLOAT_EQ(barList.front().anchor.z, 60.0f);
     EXPECT_FLOAT_EQ(barList.back().anchor.z, 7.0f);
+}
+
+// Past the radix threshold: thousands of records, many at equal depths, come out far to
+// near with equal depths in record (address) order. Health tells the records apart.
+TEST_F(BarAnimationTest, ThousandsOfBarsAreSortedFarToNear) {
+    constexpr std::uint32_t count = 3000;
+    std::vector<std::uint32_t> expected(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const float depth = 5.0f + static_cast<float>((i * 7919U) % 500) * 0.0625f;
+        Place(ActorAt(i), 1.0f + static_cast<float>(i)).position[1] = depth - 1.15f;
+        expected[i] = i;
+    }
+    SetDepth(0.0f);
+    Build(0.0f);
+    std::stable_sort(expected.begin(), expected.end(), [](std::uint32_t a, std::uint32_t b) {
+        return (a * 7919U) % 500 > (b * 7919U) % 500;
+    });
+    ASSERT_EQ(barList.size(), count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ASSERT_EQ(barList[i].health, 1.0f + static_cast<float>(expected[i])) << i;
+    }
 }
 
 TEST_F(BarAnimationTest, SteadyFramesReuseTheListStorage) {
