@@ -1,6 +1,5 @@
 #include "module/frame_hook.h"
 
-#include <cstring>
 #include <windows.h>
 
 #include "bars/frame_driver.h"
@@ -47,6 +46,8 @@ _OnHostFrame:
 namespace {
 
 constexpr SIZE_T callSize = 5;
+static_assert(hostlayout::callDisplacement % sizeof(std::int32_t) == 0,
+              "the displacement must be one aligned store");
 
 bool IsReadableCode(const void* address, SIZE_T size) {
     MEMORY_BASIC_INFORMATION info;
@@ -87,15 +88,15 @@ void InstallFrameHook() {
     if (!VirtualProtect(site, callSize, PAGE_EXECUTE_READWRITE, &oldProtect)) {
         return;
     }
-    std::int32_t displacement;
-    std::memcpy(&displacement, site + 1, sizeof displacement);
-    savedCallee = CallTarget(hostlayout::callNextInstruction, displacement);
-    // The hook must never run without its callee.
-    asm volatile("" ::: "memory");
+    auto* displacementSlot = reinterpret_cast<std::int32_t*>(hostlayout::callDisplacement);
+    savedCallee = CallTarget(hostlayout::callNextInstruction, *displacementSlot);
     const std::int32_t hook = CallDisplacement(
         hostlayout::callNextInstruction,
         static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&OnHostFrame)));
-    std::memcpy(site + 1, &hook, sizeof hook);
+    // One aligned 4-byte store: a game thread passing the call site sees the old target or
+    // the new one, never half of each. Release order: the hook never runs without its
+    // callee.
+    __atomic_store_n(displacementSlot, hook, __ATOMIC_RELEASE);
     DWORD ignored;
     VirtualProtect(site, callSize, oldProtect, &ignored);
     FlushInstructionCache(GetCurrentProcess(), site, callSize);
