@@ -119,9 +119,8 @@ TEST_F(DepthSortTest, KeysSharingADigitSkipThatPass) {
 }
 
 TEST_F(DepthSortTest, ScratchCarriesAcrossListsThatGrowAndShrink) {
-    for (std::size_t n : {std::size_t{1024}, std::size_t{10000}, std::size_t{1500},
-                          std::size_t{40}, std::size_t{3000}, std::size_t{1024},
-                          std::size_t{9000}}) {
+    for (std::size_t n : {std::size_t{1024}, std::size_t{10000}, std::size_t{1500}, std::size_t{40},
+                          std::size_t{3000}, std::size_t{1024}, std::size_t{9000}}) {
         SCOPED_TRACE(n);
         ExpectSortedLike(RandomDepths(n, random, 0.5f, 80.0f), scratch);
     }
