@@ -87,6 +87,7 @@ struct D3DXVECTOR4 {
 };
 
 struct IDirect3DPixelShader9;
+struct IDirect3DBaseTexture9;
 struct IDirect3DVertexShader9;
 
 struct IDirect3DStateBlock9 {
@@ -103,6 +104,7 @@ struct IDirect3DDevice9 {
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) = 0;
     virtual HRESULT SetPixelShader(IDirect3DPixelShader9* shader) = 0;
     virtual HRESULT SetVertexShader(IDirect3DVertexShader9* shader) = 0;
+    virtual HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) = 0;
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
     virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                          DWORD value) = 0;

@@ -69,6 +69,9 @@ void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX* viewT
     device->SetTransform(D3DTS_WORLD, &renderer.identityMatrix);
     device->SetPixelShader(nullptr);
     device->SetVertexShader(nullptr);
+    // Stage 0 modulates by its texture: whatever the game left bound would tint every bar.
+    // The state block puts the game's texture back.
+    device->SetTexture(0, nullptr);
     for (const RenderStateValue& rs : overlayRenderStates) {
         device->SetRenderState(rs.state, rs.value);
     }

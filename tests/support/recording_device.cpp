@@ -62,6 +62,11 @@ HRESULT RecordingDevice::SetVertexShader(IDirect3DVertexShader9* shader) {
     return D3D_OK;
 }
 
+HRESULT RecordingDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
+    calls.push_back({"SetTexture", stage, 0, 0, texture, {}});
+    return D3D_OK;
+}
+
 HRESULT RecordingDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     calls.push_back({"SetRenderState", static_cast<std::uint32_t>(state), value, 0, nullptr, {}});
     return D3D_OK;

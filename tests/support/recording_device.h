@@ -42,6 +42,7 @@ struct RecordingDevice : IDirect3DDevice9 {
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DXMATRIX* matrix) override;
     HRESULT SetPixelShader(IDirect3DPixelShader9* shader) override;
     HRESULT SetVertexShader(IDirect3DVertexShader9* shader) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
@@ -58,6 +59,7 @@ struct NullDevice : IDirect3DDevice9 {
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DXMATRIX*) override { return D3D_OK; }
     HRESULT SetPixelShader(IDirect3DPixelShader9*) override { return D3D_OK; }
     HRESULT SetVertexShader(IDirect3DVertexShader9*) override { return D3D_OK; }
+    HRESULT SetTexture(DWORD, IDirect3DBaseTexture9*) override { return D3D_OK; }
     HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return D3D_OK; }
     HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return D3D_OK; }
     HRESULT SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) override { return D3D_OK; }

@@ -28,7 +28,7 @@ std::vector<DeviceCall> ExpectedBeginCalls() {
     std::vector<DeviceCall> calls = {
         Call("CreateStateBlock", 1), Call("SetFVF", 0x42),      Call("SetTransform", 3),
         Call("SetTransform", 2),     Call("SetTransform", 256), Call("SetPixelShader"),
-        Call("SetVertexShader"),
+        Call("SetVertexShader"),     Call("SetTexture", 0),
     };
     const std::uint32_t renderStates[][2] = {
         {27, 1},  {171, 1}, {14, 0}, {19, 5}, {20, 6}, {207, 2}, {208, 6},
@@ -56,6 +56,8 @@ TEST_F(OverlayRendererTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresIt) 
     EXPECT_EQ(device.calls[2].pointer, &renderer.identityMatrix);
     EXPECT_EQ(device.calls[3].pointer, &view);
     EXPECT_EQ(device.calls[4].pointer, &renderer.identityMatrix);
+    // The game's texture would tint the bars: stage 0 is left empty, not just disabled.
+    EXPECT_EQ(device.calls[7].pointer, nullptr);
 
     const void* block = device.calls[0].pointer;
     device.calls.clear();
