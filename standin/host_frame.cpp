@@ -24,7 +24,7 @@ FrameResult RenderHostFrame(HostScene& scene, const FrameOptions& options) {
         result.calleeReached = MakeFrameCall(options.call);
         return result;
     }
-    SetHostSceneState(device, scene.camera);
+    SetHostSceneState(device, scene.camera, scene.gameTexture);
     device->BeginScene();
     DrawHostScene(device, scene.pillars, scene.pillarCount);
     if (options.unusualState) {

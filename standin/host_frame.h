@@ -11,6 +11,8 @@
 struct HostScene {
     IDirect3DDevice9* device; // may be null: the host then only makes the frame call
     HostPipeline pipeline;
+    // Left bound at stage 0 when the game calls, as most games leave their last texture.
+    IDirect3DTexture9* gameTexture;
     SceneCamera camera;
     D3DXVECTOR3 pillars[64];
     int pillarCount;

@@ -53,12 +53,35 @@ int ExpectOnlyBarsChanged(const HostScene& scene, const Stage& stage, const Capt
                        changed);
 }
 
+ULONG References(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+// The bars are drawn with the game's texture bound at the call; afterwards it is bound
+// again, and the module holds no reference to it.
+int ExpectGameTextureKept(const HostScene& scene, ULONG referencesBefore) {
+    IDirect3DBaseTexture9* bound = nullptr;
+    scene.device->GetTexture(0, &bound);
+    if (bound != nullptr) {
+        bound->Release();
+    }
+    const ULONG referencesAfter = References(scene.gameTexture);
+    return CheckDetail(bound == scene.gameTexture && referencesAfter == referencesBefore,
+                       "game's texture bound again, its references kept",
+                       "bound %p (want %p), references %lu before, %lu after",
+                       static_cast<void*>(bound), static_cast<void*>(scene.gameTexture),
+                       referencesBefore, referencesAfter);
+}
+
 int CheckFirstSight(HostScene& scene, Stage& stage) {
     Capture c;
     for (int frame = 0; frame < 3; ++frame) {
         AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
     }
+    const ULONG textureReferences = References(scene.gameTexture);
     int failed = Check(CaptureFrame(stage, scene, stageStep, &c), "frame captured");
+    failed += ExpectGameTextureKept(scene, textureReferences);
     const StageActor* a = stage.actors;
     failed +=
         ExpectBar("full health bar is green", c, BarPoint(scene, a[fullHealth], 0.5f, 0), 0, 1, 0);

@@ -75,13 +75,14 @@ void Draw(IDirect3DDevice9* device, const std::vector<SceneVertex>& vertices) {
 
 } // namespace
 
-void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera) {
+void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera,
+                       IDirect3DBaseTexture9* texture) {
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     SetUsualState(device);
     device->SetVertexShader(nullptr);
     device->SetPixelShader(nullptr);
-    device->SetTexture(0, nullptr);
+    device->SetTexture(0, texture);
     device->SetFVF(sceneFvf);
     device->SetTransform(D3DTS_WORLD, &identity);
     device->SetTransform(D3DTS_VIEW, &camera.view);
@@ -114,4 +115,27 @@ void DrawHostScene(IDirect3DDevice9* device, const D3DXVECTOR3* pillars, int pil
                0x004060B8);
     }
     Draw(device, vertices);
+}
+
+IDirect3DTexture9* CreateGameTexture(IDirect3DDevice9* device) {
+    constexpr UINT side = 4;
+    IDirect3DTexture9* texture = nullptr;
+    if (FAILED(device->CreateTexture(side, side, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                                     nullptr))) {
+        return nullptr;
+    }
+    D3DLOCKED_RECT locked;
+    if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
+        texture->Release();
+        return nullptr;
+    }
+    for (UINT y = 0; y < side; ++y) {
+        auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<unsigned char*>(locked.pBits) +
+                                                y * locked.Pitch);
+        for (UINT x = 0; x < side; ++x) {
+            row[x] = gameTextureColor;
+        }
+    }
+    texture->UnlockRect(0);
+    return texture;
 }

@@ -14,7 +14,13 @@ constexpr float wallRight = 6.0f;
 constexpr float wallHeight = 3.0f;
 
 // The host's pipeline for its scene: fixed function, coloured vertices, depth on.
-void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera);
+// The scene's vertices are coloured; the texture stays bound without tinting them.
+void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera,
+                       IDirect3DBaseTexture9* texture);
+
+// A small texture whose every texel is a strong colour: a bar drawn through it would show.
+IDirect3DTexture9* CreateGameTexture(IDirect3DDevice9* device);
+constexpr D3DCOLOR gameTextureColor = 0xFFFF0000;
 
 // Clears and draws the scene; pillars stand at the given world points (feet on the ground).
 void DrawHostScene(IDirect3DDevice9* device, const D3DXVECTOR3* pillars, int pillarCount);
