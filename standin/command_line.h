@@ -1,9 +1,6 @@
 // What the stand-in host is asked to do.
 #pragma once
 
-// Returned by a mode that cannot run here (no Direct3D 9 device, say); ctest reports a skip.
-constexpr int skipExitCode = 77;
-
 struct CommandLine {
     const char* mode;
     const char* modulePath; // the module to load, or null for a run without it

@@ -4,6 +4,7 @@
 #include "standin/host_callee.h"
 #include "standin/scene_device.h"
 #include "standin/scene_render.h"
+#include "standin/watchdog.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ bool MakeFrameCall(FrameCall call) {
 } // namespace
 
 FrameResult RenderHostFrame(HostScene& scene, const FrameOptions& options) {
+    MarkProgress("a frame");
     FrameResult result = {0, false, false};
     IDirect3DDevice9* device = scene.device;
     if (device == nullptr) {

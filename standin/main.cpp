@@ -7,6 +7,7 @@
 #include "standin/command_line.h"
 #include "standin/hook_checks.h"
 #include "standin/host_image.h"
+#include "standin/watchdog.h"
 
 namespace {
 
@@ -43,10 +44,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "standin: the image does not span the game's fixed addresses\n");
         return 3;
     }
+    StartWatchdog(watchdogSeconds);
     const int failed = RunMode(line);
-    if (failed == skipExitCode) {
-        return skipExitCode;
-    }
     std::printf("%s: %d check(s) failed\n", line.mode, failed);
     return failed == 0 ? 0 : 1;
 }

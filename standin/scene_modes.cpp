@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "standin/call_site.h"
+#include "standin/check_report.h"
 #include "standin/demo.h"
 #include "standin/timing.h"
 #include "standin/fault_checks.h"
@@ -11,6 +12,7 @@
 #include "standin/module_loader.h"
 #include "standin/pixel_checks.h"
 #include "standin/scene_device.h"
+#include "standin/scene_render.h"
 #include "standin/state_checks.h"
 
 namespace {
@@ -79,12 +81,19 @@ int RunSceneMode(const CommandLine& line) {
     PlaceHostObjects();
     WriteFrameRoutine(CalleePlace::below);
     static SceneDevice device;
-    if (!CreateSceneDevice(&device)) {
-        std::printf("skip: no Direct3D 9 device here\n");
-        return skipExitCode;
+    // Every check of these modes needs the device: without one they fail, they do not pass.
+    if (Check(CreateSceneDevice(&device),
+              "Direct3D 9 device (needs a display, e.g. Xvfb through scripts/with-wine.sh, and "
+              "32-bit Mesa: libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386)") != 0) {
+        return 1;
     }
     static HostScene scene;
     scene.device = device.device;
+    scene.gameTexture = CreateGameTexture(device.device);
+    if (Check(scene.gameTexture != nullptr, "the game's texture created") != 0) {
+        DestroySceneDevice(&device);
+        return 1;
+    }
     scene.camera = MakeSceneCamera();
     if (!CreateHostPipeline(device.device, &scene.pipeline)) {
         std::printf("note: the device takes no shaders; their state is checked as null\n");
@@ -100,6 +109,8 @@ int RunSceneMode(const CommandLine& line) {
     const int failed = mode->run(scene, run);
     SetHostDevice(nullptr);
     ReleaseHostPipeline(&scene.pipeline);
+    scene.gameTexture->Release();
+    scene.gameTexture = nullptr;
     DestroySceneDevice(&device);
     return failed;
 }
