@@ -11,11 +11,12 @@ cmake --build --preset win32
 
 out=out/demo
 mkdir -p "$out"
-# The demo is the main job: it runs even where Wine runs under qemu (slowly).
-ACTORBARS_WINE_UNDER_QEMU=1 scripts/with-wine.sh bash -c '
+# One Wine session for both runs.
+scripts/with-wine.sh bash -c '
     set -e
-    wine build/win32/standin/standin.exe demo --module dist/actorbars.dll --out "$1" "${@:2}"
-    wine build/win32/standin/standin.exe timing --module dist/actorbars.dll
+    scripts/with-wine.sh build/win32/standin/standin.exe demo --module dist/actorbars.dll \
+        --out "$1" "${@:2}"
+    scripts/with-wine.sh build/win32/standin/standin.exe timing --module dist/actorbars.dll
 ' demo "$out" "$@"
 
 echo "pictures: $(pwd)/$out (bar-life.png is the contact sheet, bar-life.txt its legend)"

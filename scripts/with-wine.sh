@@ -1,79 +1,116 @@
 #!/usr/bin/env bash
-# Runs a command where 32-bit Windows programs work: under Xvfb, with a 32-bit Wine prefix
-# in the build tree and one wineserver kept alive for every program the command starts.
+# Runs a command in one Wine session: under Xvfb, on a 32-bit prefix cached per user, with
+# one wineserver whose boot is over before the command starts.
 #   scripts/with-wine.sh ctest --preset win32
-#   scripts/with-wine.sh build/win32/standin/standin.exe hook-below --module dist/actorbars.dll
-# A command ending in .exe runs under wine. Nested calls reuse the outer environment.
+#   scripts/with-wine.sh build/win32/standin/standin.exe hook --module dist/actorbars.dll
+# A command ending in .exe runs under wine. Nested calls reuse the outer session. Where
+# 32-bit Windows programs cannot run, it fails and says what is missing.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
-run() {
-    if [[ "$1" == *.exe ]]; then
-        if [[ -n "${ACTORBARS_WINE_SKIP:-}" ]]; then
-            echo "skip: $ACTORBARS_WINE_SKIP" >&2
-            exit 77 # ctest's skip code for the stand-in host's tests
-        fi
-        exec wine "$@"
+fail() {
+    echo "with-wine: $*" >&2
+    exit 1
+}
+
+# A program's output goes through a file that is streamed as it grows: the session's helper
+# programs inherit the first program's standard streams and never exit, and a test runner
+# would wait for them to close its pipe.
+run_in_session() {
+    if [[ "$1" != *.exe ]]; then
+        exec "$@"
     fi
-    exec "$@"
+    local log pid follower status=0
+    log="$(mktemp)"
+    wine "$@" </dev/null >"$log" 2>&1 &
+    pid=$!
+    tail -n +1 -f --pid="$pid" "$log" &
+    follower=$!
+    trap 'kill "$pid" 2>/dev/null; wait "$follower"; rm -f "$log"; exit 124' TERM INT
+    wait "$pid" || status=$?
+    wait "$follower" || true
+    rm -f "$log"
+    exit "$status"
 }
 
 if [[ "${ACTORBARS_WINE_READY:-}" == 1 ]]; then
-    run "$@"
+    run_in_session "$@"
 fi
 
-# Where 32-bit programs run only under qemu's user-mode emulator, making a prefix takes
-# about a quarter of an hour and every program start a minute or more: the Windows
-# programs are skipped unless asked for.
-qemu_binfmt=/proc/sys/fs/binfmt_misc/qemu-i386
-if [[ "${ACTORBARS_WINE_UNDER_QEMU:-0}" != 1 ]] && [[ -r $qemu_binfmt ]] &&
-    grep -qx enabled "$qemu_binfmt"; then
-    export ACTORBARS_WINE_READY=1
-    export ACTORBARS_WINE_SKIP="32-bit programs run under qemu here (too slow for the suite); set ACTORBARS_WINE_UNDER_QEMU=1 to run them anyway"
-    run "$@"
-fi
+command -v wine >/dev/null && command -v xvfb-run >/dev/null ||
+    fail "wine or xvfb-run is missing: run scripts/setup.sh (as root)"
+/lib/ld-linux.so.2 --version >/dev/null 2>&1 ||
+    fail "this machine cannot run 32-bit programs: run scripts/setup.sh (as root); where the kernel lacks 32-bit emulation it registers qemu-i386-static (package qemu-user-static)"
+[[ -e /usr/lib/i386-linux-gnu/libGL.so.1 ]] ||
+    fail "no 32-bit libGL, so no Direct3D 9 device: run scripts/setup.sh (packages libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386)"
 
-# Direct3D needs the 32-bit libGL (libgl1:i386 and libglx-mesa0:i386, from scripts/setup.sh).
-# Under qemu, Wine's desktop process crashed without it, so no window could be made either.
-if [[ ! -e /usr/lib/i386-linux-gnu/libGL.so.1 ]]; then
-    echo "with-wine: no 32-bit libGL: no window or Direct3D device (run scripts/setup.sh)" >&2
-fi
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No .NET or HTML runtime installers in a new prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# Xvfb must be up before the first wineserver: a server started without a display leaves
-# every later program without Direct3D.
+# The prefix is made once per user, Wine version and recipe; a run that finds it made
+# reuses it. It is made without the display: under qemu the desktop process of a prefix
+# being made with X11 spins and the set-up never ends.
+make_prefix() {
+    local registry="$root/scripts/wine/prefix.reg"
+    env -u DISPLAY wine regedit /S "Z:${registry//\//\\}"
+    env -u DISPLAY wineserver -w
+    grep -q '"winemenubuilder.exe"=""' "$WINEPREFIX/user.reg" ||
+        fail "the prefix's registry recipe was not applied"
+}
+
+cache="${ACTORBARS_WINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/actorbars}"
+recipe="$({
+    wine --version
+    declare -f make_prefix
+    cat "$root/scripts/wine/prefix.reg"
+} | sha256sum | cut -c1-16)"
+prefix="$cache/wineprefix-$recipe"
+mkdir -p "$cache"
+exec 9>"$prefix.lock"
+if [[ ! -e "$prefix/.made" ]]; then
+    flock 9
+    if [[ ! -e "$prefix/.made" ]]; then
+        start=$(date +%s)
+        echo "with-wine: making the Wine prefix $prefix (about 11 min under emulation)" >&2
+        rm -rf "$prefix.new"
+        WINEPREFIX="$prefix.new" make_prefix
+        touch "$prefix.new/.made"
+        mv "$prefix.new" "$prefix"
+        echo "with-wine: prefix made in $(($(date +%s) - start)) s" >&2
+    fi
+fi
+# Shared while in use: nobody remakes it under a running session.
+flock -s 9
+export WINEPREFIX="$prefix"
+
+# Xvfb must be up before the wineserver: a server started without a display leaves every
+# later program without Direct3D.
 if [[ -z "${ACTORBARS_WINE_XVFB:-}" ]]; then
     export ACTORBARS_WINE_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-export WINEPREFIX="${ACTORBARS_WINEPREFIX:-$root/build/win32/wineprefix}"
-export WINEARCH=win32
-export WINEDEBUG="${WINEDEBUG:--all}"
-# Skip the .NET and HTML runtime installers that a fresh prefix would offer, and the menu
-# builder: under emulation every program started costs about a minute.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-
-mkdir -p "$WINEPREFIX"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-# The prefix is made once and kept in the build tree; it counts as made only after its
-# server has exited and written the registry. It is made without the display: under qemu
-# the desktop process of a prefix being made with X11 spins and the set-up never ends. The
-# server it used is gone before the one below starts with the display.
-if [[ ! -e "$WINEPREFIX/.booted" ]]; then
-    start=$(date +%s)
-    echo "with-wine: creating the prefix $WINEPREFIX (slow under emulation)" >&2
-    env -u DISPLAY wineboot -u
-    env -u DISPLAY wineserver -w
-    touch "$WINEPREFIX/.booted"
-    echo "with-wine: prefix ready in $(($(date +%s) - start)) s" >&2
-fi
 wineserver -p
+# The session boots with its first program (services, device drivers); booting it here,
+# away from the command's pipes, keeps those helpers off them and the boot out of any
+# test's time.
+start=$(date +%s)
+boot_log="$(mktemp)"
+wine cmd.exe /c exit </dev/null >"$boot_log" 2>&1 || {
+    cat "$boot_log" >&2
+    fail "the Wine session did not start"
+}
+rm -f "$boot_log"
+echo "with-wine: session up in $(($(date +%s) - start)) s" >&2
 
 export ACTORBARS_WINE_READY=1
 status=0
 if [[ "$1" == *.exe ]]; then
-    wine "$@" || status=$?
+    (run_in_session "$@") || status=$?
 else
     "$@" || status=$?
 fi
