@@ -50,22 +50,48 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No .NET or HTML runtime installers in a new prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# What the checks need from a session, and no more: under emulation every program a
+# session starts costs a minute or more. Plug and play, the event log (the network-
+# restricted service host) and the network drivers serve no check; MountMgr maps the
+# drives and stays. The menu builder is off too: WINEDLLOVERRIDES does not stop the copy
+# that a session starts.
+unused_services=(PlugPlay Eventlog NDIS nsiproxy)
+
+# The registry is edited as text while no server runs: running regedit would boot a
+# second session.
+disable_unused_services() {
+    awk -v names="${unused_services[*]}" '
+        BEGIN {
+            n = split(names, name, " ")
+            for (i = 1; i <= n; i++) {
+                wanted["[System\\\\CurrentControlSet\\\\Services\\\\" name[i] "]"] = 1
+            }
+        }
+        /^\[/ { split($0, header, " "); inside = header[1] in wanted }
+        inside && /^"Start"=dword:/ { $0 = "\"Start\"=dword:00000004"; ++done }
+        { print }
+        END { exit done == n ? 0 : 1 }
+    ' "$WINEPREFIX/system.reg" >"$WINEPREFIX/system.reg.new" ||
+        fail "the prefix lacks one of the services ${unused_services[*]}"
+    mv "$WINEPREFIX/system.reg.new" "$WINEPREFIX/system.reg"
+    printf '\n[Software\\\\Wine\\\\DllOverrides]\n"winemenubuilder.exe"=""\n' \
+        >>"$WINEPREFIX/user.reg"
+}
+
 # The prefix is made once per user, Wine version and recipe; a run that finds it made
 # reuses it. It is made without the display: under qemu the desktop process of a prefix
 # being made with X11 spins and the set-up never ends.
 make_prefix() {
-    local registry="$root/scripts/wine/prefix.reg"
-    env -u DISPLAY wine regedit /S "Z:${registry//\//\\}"
+    env -u DISPLAY wineboot -u
     env -u DISPLAY wineserver -w
-    grep -q '"winemenubuilder.exe"=""' "$WINEPREFIX/user.reg" ||
-        fail "the prefix's registry recipe was not applied"
+    disable_unused_services
 }
 
 cache="${ACTORBARS_WINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/actorbars}"
 recipe="$({
     wine --version
-    declare -f make_prefix
-    cat "$root/scripts/wine/prefix.reg"
+    declare -f make_prefix disable_unused_services
+    echo "${unused_services[*]}"
 } | sha256sum | cut -c1-16)"
 prefix="$cache/wineprefix-$recipe"
 mkdir -p "$cache"
@@ -76,7 +102,9 @@ if [[ ! -e "$prefix/.made" ]]; then
         start=$(date +%s)
         echo "with-wine: making the Wine prefix $prefix (about 11 min under emulation)" >&2
         rm -rf "$prefix.new"
+        trap 'WINEPREFIX="$prefix.new" wineserver -k >/dev/null 2>&1 || true' EXIT
         WINEPREFIX="$prefix.new" make_prefix
+        trap - EXIT
         touch "$prefix.new/.made"
         mv "$prefix.new" "$prefix"
         echo "with-wine: prefix made in $(($(date +%s) - start)) s" >&2
