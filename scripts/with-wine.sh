@@ -81,9 +81,14 @@ disable_unused_services() {
 # The prefix is made once per user, Wine version and recipe; a run that finds it made
 # reuses it. It is made without the display: under qemu the desktop process of a prefix
 # being made with X11 spins and the set-up never ends.
+# A program waits five minutes for the boot that makes the prefix. Under emulation the
+# boot can take longer: the program then fails ("could not load kernel32.dll") while the
+# boot goes on, so its end is what is waited for and checked.
 make_prefix() {
-    env -u DISPLAY wineboot -u
+    env -u DISPLAY wineboot -u || true
     env -u DISPLAY wineserver -w
+    [[ -e "$WINEPREFIX/.update-timestamp" && -e "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]] ||
+        fail "the Wine prefix was not made"
     disable_unused_services
 }
 
@@ -125,14 +130,26 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineserver -p
 # The session boots with its first program (services, device drivers); booting it here,
 # away from the command's pipes, keeps those helpers off them and the boot out of any
-# test's time.
-start=$(date +%s)
-boot_log="$(mktemp)"
-wine cmd.exe /c exit </dev/null >"$boot_log" 2>&1 || {
-    cat "$boot_log" >&2
-    fail "the Wine session did not start"
+# test's time. A program waits at most two minutes for the boot: under emulation it may
+# take longer, and then another program waits again.
+boot_session() {
+    local log attempt
+    log="$(mktemp)"
+    for attempt in 1 2 3 4 5; do
+        if ! WINEDEBUG=-all,err+environ wine cmd.exe /c exit </dev/null >"$log" 2>&1; then
+            cat "$log" >&2
+            fail "the Wine session did not start"
+        fi
+        if ! grep -q "boot event wait timed out" "$log"; then
+            rm -f "$log"
+            return
+        fi
+    done
+    fail "the Wine session was still booting after $attempt waits"
 }
-rm -f "$boot_log"
+
+start=$(date +%s)
+boot_session
 echo "with-wine: session up in $(($(date +%s) - start)) s" >&2
 
 export ACTORBARS_WINE_READY=1
