@@ -16,21 +16,38 @@ fail() {
 
 # A program's output goes through a file that is streamed as it grows: the session's helper
 # programs inherit the first program's standard streams and never exit, and a test runner
-# would wait for them to close its pipe.
+# would wait for them to close its pipe. A program that prints nothing for
+# ACTORBARS_WINE_IDLE_LIMIT seconds (default 300: under emulation a program takes a minute
+# or two to start) has hung: it is stopped and fails. The watch is kept out here because a
+# watching thread inside the program crashed it at exit under qemu.
 run_in_session() {
     if [[ "$1" != *.exe ]]; then
         exec "$@"
     fi
-    local log pid follower status=0
+    local limit="${ACTORBARS_WINE_IDLE_LIMIT:-300}"
+    local log pid follower size=-1 grown idle=0 hung=0 status=0
     log="$(mktemp)"
     wine "$@" </dev/null >"$log" 2>&1 &
     pid=$!
     tail -n +1 -f --pid="$pid" "$log" &
     follower=$!
-    trap 'kill "$pid" 2>/dev/null; wait "$follower"; rm -f "$log"; exit 124' TERM INT
+    trap 'kill -KILL "$pid" 2>/dev/null; wait "$follower"; rm -f "$log"; exit 124' TERM INT
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 1
+        grown="$(stat -c %s "$log")"
+        if [[ "$grown" != "$size" ]]; then
+            size="$grown"
+            idle=0
+        elif ((++idle >= limit)); then
+            echo "FAIL no output for $idle s: $1 has hung and is stopped" >>"$log"
+            kill -KILL "$pid" 2>/dev/null || true
+            hung=1
+        fi
+    done
     wait "$pid" || status=$?
     wait "$follower" || true
     rm -f "$log"
+    ((hung == 0)) || status=124
     exit "$status"
 }
 

@@ -4,7 +4,6 @@
 #include "standin/host_callee.h"
 #include "standin/scene_device.h"
 #include "standin/scene_render.h"
-#include "standin/watchdog.h"
 
 namespace {
 
@@ -19,7 +18,6 @@ bool MakeFrameCall(FrameCall call) {
 } // namespace
 
 FrameResult RenderHostFrame(HostScene& scene, const FrameOptions& options) {
-    MarkProgress("a frame");
     FrameResult result = {0, false, false};
     IDirect3DDevice9* device = scene.device;
     if (device == nullptr) {

@@ -7,7 +7,6 @@
 #include "standin/command_line.h"
 #include "standin/hook_checks.h"
 #include "standin/host_image.h"
-#include "standin/watchdog.h"
 
 namespace {
 
@@ -44,7 +43,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "standin: the image does not span the game's fixed addresses\n");
         return 3;
     }
-    StartWatchdog(watchdogSeconds);
     const int failed = RunMode(line);
     std::printf("%s: %d check(s) failed\n", line.mode, failed);
     return failed == 0 ? 0 : 1;
