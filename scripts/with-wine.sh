@@ -17,14 +17,19 @@ fail() {
 # A program's output goes through a file that is streamed as it grows: the session's helper
 # programs inherit the first program's standard streams and never exit, and a test runner
 # would wait for them to close its pipe. A program that prints nothing for
-# ACTORBARS_WINE_IDLE_LIMIT seconds (default 300: under emulation a program takes a minute
-# or two to start) has hung: it is stopped and fails. The watch is kept out here because a
-# watching thread inside the program crashed it at exit under qemu.
+# ACTORBARS_WINE_IDLE_LIMIT seconds has hung: it is stopped and fails. By default that is
+# one minute, or ten where 32-bit code runs under qemu: there a program alone takes minutes
+# to start on a busy machine. The watch is kept out here because a watching thread inside
+# the program crashed it at exit under qemu.
 run_in_session() {
     if [[ "$1" != *.exe ]]; then
         exec "$@"
     fi
-    local limit="${ACTORBARS_WINE_IDLE_LIMIT:-300}"
+    local limit=60
+    if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+        limit=600
+    fi
+    limit="${ACTORBARS_WINE_IDLE_LIMIT:-$limit}"
     local log pid follower size=-1 grown idle=0 hung=0 status=0
     log="$(mktemp)"
     wine "$@" </dev/null >"$log" 2>&1 &
