@@ -3,18 +3,7 @@
 
 #include <vector>
 
-#include "d3d/d3d.h"
-#include "overlay/color.h"
-
-struct BarEntry {
-    D3DXVECTOR4 anchor; // view space; z is the depth, w is carried and unused
-    ColorRGBA frameColor;
-    ColorRGBA fillColor;
-    ColorRGBA trailColor;
-    float health;      // >= 0, no upper bound
-    float trailHealth; // >= 0
-};
-static_assert(sizeof(BarEntry) == 18 * sizeof(float), "BarEntry is eighteen floats");
+#include "overlay/bar_entry.h"
 
 // Emptied, never shrunk, every shown frame: its capacity carries over.
 using BarList = std::vector<BarEntry>;

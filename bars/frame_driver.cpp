@@ -70,7 +70,7 @@ bool UpdateSuppressLatch() {
 void RunBarPipeline() {
     UpdateTrackedActors();
     BuildBarList();
-    BeginOverlay(overlayRenderer, &frameDriver.viewTransform);
+    BeginOverlay(overlayRenderer, ReadHostDevice(), &frameDriver.viewTransform);
     for (const BarEntry& entry : barList) {
         DrawBar(overlayRenderer, entry);
     }

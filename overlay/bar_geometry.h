@@ -2,7 +2,7 @@
 // entry's anchor so that it always faces the camera.
 #pragma once
 
-#include "bars/bar_list.h"
+#include "overlay/bar_entry.h"
 #include "overlay/overlay_renderer.h"
 
 constexpr float barHalfWidth = 0.7f;

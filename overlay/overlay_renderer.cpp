@@ -2,8 +2,6 @@
 
 #include <cstdarg>
 
-#include "host/host_game.h"
-
 namespace {
 
 struct RenderStateValue {
@@ -93,8 +91,9 @@ OverlayRenderer MakeOverlayRenderer() {
     return renderer;
 }
 
-void BeginOverlay(OverlayRenderer& renderer, const D3DXMATRIX* viewTransform) {
-    renderer.device = ReadHostDevice();
+void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
+                  const D3DXMATRIX* viewTransform) {
+    renderer.device = device;
     renderer.stateBlock = nullptr;
     if (renderer.device == nullptr) {
         return;

@@ -24,10 +24,11 @@ struct OverlayRenderer {
 
 extern OverlayRenderer overlayRenderer;
 
-// Captures the device state and sets the overlay pipeline, with viewTransform as the
-// device's view transform. With no device, or no way to restore the host's state, the
-// renderer draws nothing this frame.
-void BeginOverlay(OverlayRenderer& renderer, const D3DXMATRIX* viewTransform);
+// Borrows `device` for this frame, captures its state and sets the overlay pipeline, with
+// viewTransform as the device's view transform. With no device, or no way to restore the
+// host's state, the renderer draws nothing this frame.
+void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
+                  const D3DXMATRIX* viewTransform);
 
 // One line strip through `count` D3DXVECTOR4 points passed by value (w ignored); at most
 // the first maxPolylinePoints are drawn, fewer than two draw nothing.

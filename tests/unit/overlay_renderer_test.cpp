@@ -1,8 +1,10 @@
-#include "module_fixture.h"
+#include <gtest/gtest.h>
+
 #include "overlay/overlay_renderer.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/recording_device.h"
 
-using namespace fakehost;
+using fakehost::Identity;
 
 namespace {
 
@@ -17,7 +19,7 @@ D3DXVECTOR4 Point(float x, float y, float z, float w = 1.0f) {
 
 const ColorRGBA red = {1.0f, 0.0f, 0.0f, 0.7f};
 
-class OverlayRendererTest : public ModuleTest {
+class OverlayRendererTest : public ::testing::Test {
   protected:
     RecordingDevice device;
     OverlayRenderer renderer = MakeOverlayRenderer();
@@ -50,8 +52,7 @@ std::vector<DeviceCall> ExpectedBeginCalls() {
 }
 
 TEST_F(OverlayRendererTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresIt) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     EXPECT_EQ(device.calls, ExpectedBeginCalls());
     EXPECT_EQ(device.calls[2].pointer, &renderer.identityMatrix);
     EXPECT_EQ(device.calls[3].pointer, &view);
@@ -78,8 +79,7 @@ TEST_F(OverlayRendererTest, IdentityAtLoad) {
 }
 
 TEST_F(OverlayRendererTest, NullDeviceMakesNoCallAtAll) {
-    SetDevice(nullptr);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, nullptr, &view);
     EXPECT_EQ(renderer.device, nullptr);
     DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
     EndOverlay(renderer);
@@ -87,20 +87,17 @@ TEST_F(OverlayRendererTest, NullDeviceMakesNoCallAtAll) {
 }
 
 TEST_F(OverlayRendererTest, DeviceGoneNullNeverTouchesTheOldStateBlock) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     EndOverlay(renderer);
     const std::size_t callsAfterFirstFrame = device.calls.size();
-    SetDevice(nullptr);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, nullptr, &view);
     EndOverlay(renderer);
     EXPECT_EQ(device.calls.size(), callsAfterFirstFrame);
 }
 
 TEST_F(OverlayRendererTest, FailedStateBlockSetsNoStateAndDrawsNothing) {
     device.failCreateStateBlock = true;
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
     EndOverlay(renderer);
     ASSERT_EQ(device.calls.size(), 1U);
@@ -108,8 +105,7 @@ TEST_F(OverlayRendererTest, FailedStateBlockSetsNoStateAndDrawsNothing) {
 }
 
 TEST_F(OverlayRendererTest, PolylineIsOneLineStripOfTheGivenPointsWithWIgnored) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     device.calls.clear();
     DrawPolyline(renderer, red, 3, Point(1, 2, 3, 0), Point(1, 2, 3, 1), Point(-4, 5, 6, 9));
     ASSERT_EQ(device.calls.size(), 1U);
@@ -133,8 +129,7 @@ TEST_F(OverlayRendererTest, PolylineIsOneLineStripOfTheGivenPointsWithWIgnored) 
 #define P64 P8(0), P8(8), P8(16), P8(24), P8(32), P8(40), P8(48), P8(56)
 
 TEST_F(OverlayRendererTest, PolylineIsCappedAtSixtyFourPoints) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     device.calls.clear();
     DrawPolyline(renderer, red, 64, P64);
     DrawPolyline(renderer, red, 65, P64, P(64));
@@ -148,8 +143,7 @@ TEST_F(OverlayRendererTest, PolylineIsCappedAtSixtyFourPoints) {
 }
 
 TEST_F(OverlayRendererTest, PolylineOfFewerThanTwoPointsDrawsNothing) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     device.calls.clear();
     DrawPolyline(renderer, red, 1, Point(0, 0, 1));
     DrawPolyline(renderer, red, 0);
