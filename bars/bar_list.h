@@ -3,12 +3,16 @@
 
 #include <vector>
 
+#include "d3d/d3d.h"
 #include "overlay/bar_entry.h"
+
+struct ActorTracker;
+struct DepthSortScratch;
 
 // Emptied, never shrunk, every shown frame: its capacity carries over.
 using BarList = std::vector<BarEntry>;
 
-extern BarList barList;
-
-// Advances every record's timers and rebuilds barList from the tracker, farthest first.
-void BuildBarList();
+// Advances every tracked record's timers by frameDelta and rebuilds the list from the
+// tracker, farthest first. hostViewMatrix is read where the host keeps it.
+void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
+                  const D3DXMATRIX* hostViewMatrix, DepthSortScratch& sortScratch);

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "bars/frame_driver.h"
 #include "host/host_layout.h"
 #include "module/call_patch.h"
+#include "module/module_state.h"
 
 extern "C" {
 
@@ -14,7 +14,7 @@ __attribute__((used)) std::uint32_t savedCallee = 0;
 // exception may unwind into the game's frames.
 __attribute__((used, force_align_arg_pointer)) void RunHostFrame() noexcept {
     try {
-        DrawActorBars();
+        DrawModuleFrame(moduleState);
     } catch (...) {
     }
 }

@@ -83,14 +83,6 @@ void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX* viewT
 
 } // namespace
 
-OverlayRenderer MakeOverlayRenderer() {
-    OverlayRenderer renderer{};
-    for (int i = 0; i < 4; ++i) {
-        renderer.identityMatrix.m[i][i] = 1.0f;
-    }
-    return renderer;
-}
-
 void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
                   const D3DXMATRIX* viewTransform) {
     renderer.device = device;

@@ -16,13 +16,22 @@ static_assert(sizeof(OverlayVertex) == 16, "OverlayVertex must match its FVF");
 
 constexpr int maxPolylinePoints = 64;
 
-struct OverlayRenderer {
-    D3DXMATRIX identityMatrix;
-    IDirect3DDevice9* device;         // borrowed for one frame; null: draw nothing
-    IDirect3DStateBlock9* stateBlock; // the host's state, captured for one frame
-};
+inline D3DXMATRIX IdentityMatrix() {
+    D3DXMATRIX m;
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            m.m[r][c] = r == c ? 1.0f : 0.0f;
+        }
+    }
+    return m;
+}
 
-extern OverlayRenderer overlayRenderer;
+// As constructed, the renderer's state at load.
+struct OverlayRenderer {
+    D3DXMATRIX identityMatrix = IdentityMatrix(); // world and projection: view space is kept
+    IDirect3DDevice9* device = nullptr;           // borrowed for one frame; null: draw nothing
+    IDirect3DStateBlock9* stateBlock = nullptr;   // the host's state, captured for one frame
+};
 
 // Borrows `device` for this frame, captures its state and sets the overlay pipeline, with
 // viewTransform as the device's view transform. With no device, or no way to restore the
@@ -36,6 +45,3 @@ void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count
 
 // Restores the state captured by BeginOverlay.
 void EndOverlay(OverlayRenderer& renderer);
-
-// The renderer's state at load.
-OverlayRenderer MakeOverlayRenderer();

@@ -1,22 +1,11 @@
 #include "tests/support/fake_host.h"
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
 #include "host/host_game.h"
-#include "overlay/overlay_renderer.h"
 
 namespace fakehost {
 
-void ResetModuleAndHost() {
+void ResetHost() {
     ResetHostMemory();
-    ClearTrackedActors();
-    actorTracker.updateCount = 0;
-    barList.clear();
-    barList.shrink_to_fit();
-    overlayRenderer = MakeOverlayRenderer();
-    frameClock = {-1.0f, 0.0f};
-    frameDriver = FrameDriverState{};
     nativeHostDevice = nullptr;
 }
 

@@ -37,8 +37,8 @@ struct Actor {
     float position[3] = {0.0f, 0.0f, 0.0f};
 };
 
-// Clears every module object and all host memory: the module as loaded, no host values.
-void ResetModuleAndHost();
+// Forgets all host memory and the device: no host values at all.
+void ResetHost();
 
 // A shown frame's host: scene active, UI flag clear, status present with mode 0, identity
 // camera matrices, no actors, no device.

@@ -2,9 +2,6 @@
 #include <cmath>
 #include <limits>
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
 #include "module_fixture.h"
 #include "tests/support/counting_allocator.h"
 
@@ -18,20 +15,20 @@ const float nan = std::numeric_limits<float>::quiet_NaN();
 // axis puts a record whose position is (0, -1.15, 0) at exactly the depth asked for.
 class BarAnimationTest : public ModuleTest {
   protected:
+    D3DXMATRIX view = Identity();
+
     void SetUp() override {
         ModuleTest::SetUp();
-        SetUpShowingHost();
         SetDepth(10.0f);
     }
 
     void SetDepth(float depth) {
-        D3DXMATRIX view = Identity();
+        view = Identity();
         view.m[3][2] = depth;
-        SetViewMatrix(view);
     }
 
     BarState& Place(HostAddress address, float health, float trail = 0.0f) {
-        BarState& bar = actorTracker.records[address].bar;
+        BarState& bar = FindOrInsertRecord(tracker, address)->bar;
         bar = BarState{};
         bar.position[1] = -1.15f;
         bar.health = health;
@@ -40,10 +37,9 @@ class BarAnimationTest : public ModuleTest {
     }
 
     const BarEntry& Build(float frameDelta) {
-        frameClock.frameDelta = frameDelta;
-        BuildBarList();
+        BuildBarList(tracker, list, frameDelta, &view, module.sortScratch);
         static const BarEntry none{};
-        return barList.empty() ? none : barList.front();
+        return list.empty() ? none : list.front();
     }
 };
 
@@ -97,11 +93,9 @@ TEST_F(BarAnimationTest, ZeroHealthIsDeadAndNanHealthIsAlive) {
     Place(ActorAt(0), 0.0f, 0.0f);
     const BarEntry dead = Build(0.0f);
     EXPECT_EQ(dead.frameColor.g, 0.5f);
-    EXPECT_EQ(actorTracker.records.at(ActorAt(0)).bar.trailDrainRate, 0.75f);
+    EXPECT_EQ(Record(ActorAt(0)).trailDrainRate, 0.75f);
 
-    fakehost::ResetModuleAndHost();
-    SetUpShowingHost();
-    SetDepth(10.0f);
+    ClearTrackedActors(tracker);
     BarState& bar = Place(ActorAt(0), nan, 0.5f);
     bar.deathTime = 1.2f;
     const BarEntry alive = Build(0.1f);
@@ -116,7 +110,7 @@ TEST_F(BarAnimationTest, DeadPastOnePointFiveGetsNoBarAndItsTimersFreeze) {
     bar.deathTime = 1.5f;
     bar.hideTime = 0.5f;
     Build(0.1f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
     EXPECT_EQ(bar.deathTime, 1.5f);
     EXPECT_EQ(bar.hideTime, 0.5f);
     EXPECT_EQ(bar.trailHealth, 0.3f);
@@ -142,9 +136,9 @@ TEST_F(BarAnimationTest, HiddenBarShowsUpToExactlyTwoSeconds) {
     bar.hideTime = 1.5f;
     Build(0.5f);
     EXPECT_EQ(bar.hideTime, 2.0f);
-    EXPECT_EQ(barList.size(), 1U);
+    EXPECT_EQ(list.size(), 1U);
     Build(0.0001f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
     EXPECT_GT(bar.hideTime, 2.0f);
 }
 
@@ -159,8 +153,7 @@ TEST_F(BarAnimationTest, HealthBandsPutTheirFloatThresholdsInTheUpperBand) {
         {1.5f, {0, 1, 0, 0.7f}},
     };
     for (const Band& band : bands) {
-        barList.clear();
-        actorTracker.records.clear();
+        ClearTrackedActors(tracker);
         Place(ActorAt(0), band.health);
         const BarEntry entry = Build(0.0f);
         EXPECT_EQ(entry.fillColor.r, band.fill.r) << band.health;
@@ -185,7 +178,7 @@ TEST_F(BarAnimationTest, DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen) 
         SetDepth(c.depth);
         Place(ActorAt(0), 1.0f, 1.0f);
         const BarEntry entry = Build(0.0f);
-        ASSERT_EQ(barList.size(), c.shown ? 1U : 0U) << "depth " << c.depth;
+        ASSERT_EQ(list.size(), c.shown ? 1U : 0U) << "depth " << c.depth;
         if (c.shown) {
             EXPECT_FLOAT_EQ(entry.trailColor.a, c.alpha) << "depth " << c.depth;
             EXPECT_EQ(entry.anchor.z, c.depth);
@@ -212,10 +205,10 @@ TEST_F(BarAnimationTest, NanDepthOrOpacityGetsNoBar) {
     BarState& dying = Place(ActorAt(2), 0.0f);
     dying.deathTime = 0.5f;
     Build(0.0f);
-    EXPECT_EQ(barList.size(), 2U);
+    EXPECT_EQ(list.size(), 2U);
     Build(nan); // a clock gone bad poisons the dying record's blink
-    EXPECT_EQ(barList.size(), 1U);
-    for (const BarEntry& entry : barList) {
+    EXPECT_EQ(list.size(), 1U);
+    for (const BarEntry& entry : list) {
         EXPECT_FALSE(std::isnan(entry.anchor.z));
         EXPECT_FALSE(std::isnan(entry.frameColor.a));
     }
@@ -223,17 +216,13 @@ TEST_F(BarAnimationTest, NanDepthOrOpacityGetsNoBar) {
 
 TEST_F(BarAnimationTest, CameraWithNanSideAxesGetsNoBar) {
     Place(ActorAt(0), 1.0f);
-    D3DXMATRIX view = Identity();
-    view.m[3][2] = 10.0f;
-    view.m[3][0] = nan; // finite depth, NaN x
-    SetViewMatrix(view);
+    view.m[3][0] = nan; // depth 10, NaN x
     Build(0.0f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
     view.m[3][0] = 0.0f;
     view.m[3][1] = nan;
-    SetViewMatrix(view);
     Build(0.0f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
 }
 
 TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
@@ -243,12 +232,12 @@ TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
     }
     SetDepth(0.0f);
     Build(0.0f);
-    ASSERT_EQ(barList.size(), 6U);
-    for (std::size_t i = 1; i < barList.size(); ++i) {
-        EXPECT_GE(barList[i - 1].anchor.z, barList[i].anchor.z);
+    ASSERT_EQ(list.size(), 6U);
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        EXPECT_GE(list[i - 1].anchor.z, list[i].anchor.z);
     }
-    EXPECT_FLOAT_EQ(barList.front().anchor.z, 60.0f);
-    EXPECT_FLOAT_EQ(barList.back().anchor.z, 7.0f);
+    EXPECT_FLOAT_EQ(list.front().anchor.z, 60.0f);
+    EXPECT_FLOAT_EQ(list.back().anchor.z, 7.0f);
 }
 
 // Past the radix threshold: thousands of records, many at equal depths, come out far to
@@ -266,9 +255,9 @@ TEST_F(BarAnimationTest, ThousandsOfBarsAreSortedFarToNear) {
     std::stable_sort(expected.begin(), expected.end(), [](std::uint32_t a, std::uint32_t b) {
         return (a * 7919U) % 500 > (b * 7919U) % 500;
     });
-    ASSERT_EQ(barList.size(), count);
+    ASSERT_EQ(list.size(), count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        ASSERT_EQ(barList[i].health, 1.0f + static_cast<float>(expected[i])) << i;
+        ASSERT_EQ(list[i].health, 1.0f + static_cast<float>(expected[i])) << i;
     }
 }
 
@@ -282,19 +271,19 @@ TEST_F(BarAnimationTest, SteadyFramesReuseTheListStorage) {
         Build(0.016f);
     }
     EXPECT_EQ(countingallocator::allocations, before);
-    EXPECT_EQ(barList.size(), 40U);
+    EXPECT_EQ(list.size(), 40U);
 }
 
 TEST_F(BarAnimationTest, ListThatCannotGrowKeepsItsBarsAndAdvancesEveryRecord) {
     for (std::uint32_t i = 0; i < 4; ++i) {
         Place(ActorAt(i), 0.0f);
     }
-    barList.reserve(2);
+    list.reserve(2);
     countingallocator::failAllocations = true;
     Build(0.1f);
     countingallocator::failAllocations = false;
-    EXPECT_EQ(barList.size(), 2U);
-    for (const auto& [address, record] : actorTracker.records) {
+    EXPECT_EQ(list.size(), 2U);
+    for (const auto& [address, record] : tracker.records) {
         EXPECT_EQ(record.bar.deathTime, 0.1f);
     }
 }

@@ -26,7 +26,7 @@ class BarGeometryTest : public ::testing::Test {
   protected:
     RecordingDevice device;
     IDirect3DDevice9* handed = &device;
-    OverlayRenderer renderer = MakeOverlayRenderer();
+    OverlayRenderer renderer; // as at load
     D3DXMATRIX view = Identity();
 
     std::vector<DeviceCall> Draw(const BarEntry& entry) {

@@ -22,7 +22,7 @@ const ColorRGBA red = {1.0f, 0.0f, 0.0f, 0.7f};
 class OverlayRendererTest : public ::testing::Test {
   protected:
     RecordingDevice device;
-    OverlayRenderer renderer = MakeOverlayRenderer();
+    OverlayRenderer renderer; // as at load
     D3DXMATRIX view = Identity();
 };
 
