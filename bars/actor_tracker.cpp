@@ -10,6 +10,13 @@ namespace {
 // ahead hides most of the wait.
 constexpr std::size_t prefetchDistance = 8;
 
+// Seconds the damage trail stands still after health last stood at or above it.
+constexpr float trailHoldTime = 0.5f;
+
+// The hide timer's first value: not 0, so that it counts as running from this update on
+// (the 32-bit float 0x38D1B717).
+constexpr float hideTimerStart = 0.0001f;
+
 // Last update's record for this index, or null when it must be looked up. A null answer
 // is never reused: the record may exist by now.
 TrackedActor* LastListedRecord(const ActorTracker& tracker, std::size_t index, HostAddress actor) {
@@ -54,13 +61,14 @@ void RefreshFromHost(BarState& bar, HostAddress actor) {
         // once health drops below, the trail stays for the hold, then drains.
         if (h >= bar.trailHealth) {
             bar.trailHealth = h;
-            bar.trailHold = 0.5f;
+            bar.trailHold = trailHoldTime;
         }
     }
     ReadActorPosition(actor, bar.position);
     if (ReadActorEngaged(actor) == 0) {
+        // An exact zero, -0.0 included, is a timer not yet running.
         if (bar.hideTime == 0.0f) {
-            bar.hideTime = 0.0001f;
+            bar.hideTime = hideTimerStart;
         }
     } else {
         bar.hideTime = 0.0f;

@@ -4,31 +4,41 @@
 
 namespace {
 
+// The host's status mode on which a set suppression latch lets go; an absent status object
+// counts as mode 0.
 constexpr std::uint32_t statusModeClearsLatch = 3;
+constexpr std::uint32_t absentStatusMode = 0;
+
+// The latch can only be set early in a scene: below this many seconds of scene time, and
+// while the host's status level is below this.
+constexpr float latchSceneTimeLimit = 1.0f;
+constexpr float latchStatusLevelLimit = 1.0f;
 
 void SampleHostStatus(FrameDriverState& driver) {
     const HostStatus status = ReadHostStatus();
     if (status.present) {
         driver.statusLevel = status.level;
     }
-    const std::uint32_t mode = status.present ? status.mode : 0;
+    const std::uint32_t mode = status.present ? status.mode : absentStatusMode;
     driver.statusModeNot3 = mode != statusModeClearsLatch;
 }
 
 void AdvanceFrameClock(FrameClock& clock) {
     const float hostClock = ReadHostClock();
-    if (clock.lastClock == -1.0f) {
+    if (clock.lastClock == noPreviousClock) {
         clock.lastClock = hostClock;
     }
     clock.frameDelta = hostClock - clock.lastClock;
     clock.lastClock = hostClock;
 }
 
-// Maps the view-space geometry of the bars through the host's own camera.
+// Maps the view-space geometry of the bars through the host's own camera:
+// inverse(view) x viewProj, so a view-space point lands where the host's camera puts it.
 void ComputeViewTransform(FrameDriverState& driver) {
     const D3DXMATRIX* viewMatrix = HostViewMatrix();
     const D3DXMATRIX* viewProjMatrix = HostViewProjMatrix();
-    // A singular view matrix leaves last frame's inverse in place; the result is unused.
+    // A singular view matrix leaves the output untouched: last frame's product stays in
+    // place and is multiplied by viewProj again. The inverse's result is not looked at.
     D3DXMatrixInverse(&driver.viewTransform, nullptr, viewMatrix);
     D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, viewProjMatrix);
 }
@@ -50,8 +60,10 @@ void RefreshUiFlag(FrameDriverState& driver) {
 // Bars stay off from the first second of a scene opened with the UI flag up, until the
 // host reports mode 3. Returns true when the set condition held on this call.
 bool UpdateSuppressLatch(FrameDriverState& driver) {
-    const bool setCondition = driver.sceneActive && driver.uiFlag != 0 && 1.0f > driver.sceneTime &&
-                              1.0f > driver.statusLevel;
+    // Strict comparisons: exactly at a limit, or NaN, the latch is not set.
+    const bool setCondition = driver.sceneActive && driver.uiFlag != 0 &&
+                              latchSceneTimeLimit > driver.sceneTime &&
+                              latchStatusLevelLimit > driver.statusLevel;
     if (setCondition) {
         driver.suppressLatch = true;
         return true;

@@ -12,9 +12,13 @@
 #include "overlay/bar_geometry.h"
 #include "overlay/overlay_renderer.h"
 
+// lastClock's mark of no previous call. A host clock that reads exactly this starts the
+// clock over: the next call's frameDelta is 0.
+constexpr float noPreviousClock = -1.0f;
+
 struct FrameClock {
-    float lastClock = -1.0f; // -1.0: no previous call
-    float frameDelta = 0.0f; // seconds since the previous call; never clamped
+    float lastClock = noPreviousClock; // the host clock as read on the previous call
+    float frameDelta = 0.0f;           // seconds since the previous call; never clamped
 };
 
 struct FrameDriverState {

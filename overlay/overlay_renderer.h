@@ -14,6 +14,8 @@ struct OverlayVertex {
 constexpr DWORD overlayVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 static_assert(sizeof(OverlayVertex) == 16, "OverlayVertex must match its FVF");
 
+// A line strip needs two points; points past the 64th are not read.
+constexpr int minPolylinePoints = 2;
 constexpr int maxPolylinePoints = 64;
 
 inline D3DXMATRIX IdentityMatrix() {

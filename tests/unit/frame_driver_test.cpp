@@ -214,14 +214,15 @@ TEST_F(FrameDriverTest, ViewTransformCarriesViewSpaceThroughTheHostCamera) {
     EXPECT_FLOAT_EQ(device.transforms[1].m[3][0], -6.0f) << "the view transform the device gets";
 }
 
-TEST_F(FrameDriverTest, SingularViewMatrixKeepsTheLastInverse) {
+TEST_F(FrameDriverTest, SingularViewMatrixMultipliesLastFramesProductAgain) {
     D3DXMATRIX viewProj = Identity();
     viewProj.m[1][1] = 2.0f;
     SetViewProjMatrix(viewProj);
     DrawFrame(module);
     SetViewMatrix(D3DXMATRIX{});
     DrawFrame(module);
-    // The multiply ran again on the kept inverse (identity x viewProj) times viewProj.
+    // The failed inverse left last frame's product in place (identity x viewProj, 2 at
+    // [1][1]) and the multiply ran on it again: 2 x 2.
     EXPECT_FLOAT_EQ(driver.viewTransform.m[1][1], 4.0f);
 }
 
