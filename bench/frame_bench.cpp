@@ -134,7 +134,7 @@ Actor MakeActor(HostAddress address, std::uint32_t n, Flow flow, const Camera& c
 }
 
 void WriteListSlot(std::size_t slot, HostAddress address) {
-    Write(actorArray + static_cast<HostAddress>(4 * slot), address);
+    Write(actorArray + static_cast<HostAddress>(slot) * hostlayout::actorListEntrySize, address);
 }
 
 // A churn scene has twice as many actors as it lists. One in ten of them comes back at its

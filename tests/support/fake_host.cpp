@@ -87,7 +87,8 @@ void WriteActor(const Actor& actor) {
 void SetActorList(const std::vector<HostAddress>& addresses) {
     Write(hostlayout::actorListPointer, actorArray);
     for (std::size_t i = 0; i < addresses.size(); ++i) {
-        Write(actorArray + static_cast<HostAddress>(4 * i), addresses[i]);
+        Write(actorArray + static_cast<HostAddress>(i) * hostlayout::actorListEntrySize,
+              addresses[i]);
     }
     SetActorCount(static_cast<std::int32_t>(addresses.size()));
 }

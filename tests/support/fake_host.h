@@ -67,10 +67,4 @@ void SetActors(const std::vector<Actor>& actors);
 // The device the host hands over, or none.
 void SetDevice(IDirect3DDevice9* device);
 
-// A camera at the origin looking down the host's view axis: an actor at host position
-// (x, y, z) gets the anchor (z, -x, y + 1.15) unchanged, so its depth is y + 1.15.
-constexpr float DepthOfActorY(float y) {
-    return y + 1.15f;
-}
-
 } // namespace fakehost

@@ -52,7 +52,7 @@ TEST_F(ActorTrackerTest, HoldReArmsWhileHealthIsAtTheTrailAndStaysWhenItDrops) {
     actor.damageRatio = 0.6f;
     SetActors({actor});
     UpdateTrackedActors(tracker);
-    EXPECT_EQ(Record(actor.address).health, 1.0f - 0.6f);
+    EXPECT_EQ(Record(actor.address).health, 0.399999976f) << "1 - 0.6, just below 0.4f";
     EXPECT_EQ(Record(actor.address).trailHealth, 0.8f) << "trail stays where it was";
     EXPECT_EQ(Record(actor.address).trailHold, 0.3f) << "hold left to count down";
 }

@@ -52,7 +52,7 @@ TEST_F(BarAnimationTest, TrailHoldsThenDrainsInDoubleAndStopsAtHealth) {
 
     bar.trailHold = 0.0f;
     Build(0.1f);
-    EXPECT_EQ(bar.trailHealth, static_cast<float>(double{0.8f} - double{0.1f} * 0.75));
+    EXPECT_EQ(bar.trailHealth, 0.725000024f) << "0.8 - 0.1 s x 0.75 per s";
 
     Build(1.0f);
     EXPECT_EQ(bar.trailHealth, 0.5f) << "never drains below health";
@@ -69,7 +69,7 @@ TEST_F(BarAnimationTest, HoldMayEndBelowZeroBeforeTheTrailDrains) {
     BarState& bar = Place(ActorAt(0), 0.5f, 0.8f);
     bar.trailHold = 0.1f;
     Build(0.25f);
-    EXPECT_EQ(bar.trailHold, 0.1f - 0.25f);
+    EXPECT_EQ(bar.trailHold, -0.150000006f) << "0.1 - 0.25: counts on past zero";
     EXPECT_EQ(bar.trailHealth, 0.8f);
 }
 
@@ -80,7 +80,7 @@ TEST_F(BarAnimationTest, DeathLatchesTheDrainRateAndDrainsWithoutBound) {
     Build(0.5f);
     EXPECT_EQ(slow.trailDrainRate, 0.75f);
     EXPECT_EQ(slow.trailHold, 0.0f) << "the hold is cancelled at death";
-    EXPECT_EQ(slow.trailHealth, 0.5f - 0.75f * 0.5f);
+    EXPECT_EQ(slow.trailHealth, 0.125f) << "0.5 - 0.75 per s x 0.5 s";
     EXPECT_EQ(fast.trailDrainRate, 0.9f);
     EXPECT_EQ(slow.deathTime, 0.5f);
 
@@ -118,17 +118,16 @@ TEST_F(BarAnimationTest, DeadPastOnePointFiveGetsNoBarAndItsTimersFreeze) {
 
 TEST_F(BarAnimationTest, DeathFadeStartsAfterOneSecondAndBlinks) {
     BarState& bar = Place(ActorAt(0), 0.0f);
+    // At exactly 1.0 s no linear fade yet, only the blink: x = 1.0 / 0.05 + 1.5708 =
+    // 21.5708008, sin x = 0.408077985, blink 0.408077985 x 0.5 + 0.5 = 0.704038978,
+    // alpha 0.7 x 0.704038978.
     bar.deathTime = 1.0f;
-    const BarEntry atOne = Build(0.0f);
-    const float blinkAtOne = static_cast<float>(std::sin(double{1.0f / 0.05f + 1.5708f}));
-    EXPECT_EQ(atOne.frameColor.a, 0.7f * (1.0f * ((blinkAtOne * 0.5f + 0.5f) * 1.0f)))
-        << "no linear fade yet at exactly 1.0";
+    EXPECT_EQ(Build(0.0f).frameColor.a, 0.492827266f);
 
+    // At 1.25 s the linear fade is 1 - (0.25 + 0.25) = 0.5, and the blink: x = 25 + 1.5708 =
+    // 26.5708008, sin x = 0.991203427, blink 0.995601714; alpha 0.7 x 0.995601714 x 0.5.
     bar.deathTime = 1.25f;
-    const BarEntry later = Build(0.0f);
-    const float fade = 1.0f - ((1.25f - 1.0f) + (1.25f - 1.0f));
-    const float blink = static_cast<float>(std::sin(double{1.25f / 0.05f + 1.5708f}));
-    EXPECT_EQ(later.fillColor.a, 0.7f * (1.0f * ((blink * 0.5f + 0.5f) * fade)));
+    EXPECT_EQ(Build(0.0f).fillColor.a, 0.348460585f);
 }
 
 TEST_F(BarAnimationTest, HiddenBarShowsUpToExactlyTwoSeconds) {
@@ -169,10 +168,11 @@ TEST_F(BarAnimationTest, DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen) 
         bool shown;
         float alpha;
     };
+    // Alpha 0.7 times the fade: near (depth - 2) / 3 + 0, far 0 - (depth - 110) / 40, each
+    // held to 0..1. At 3.5 and at 90 either fade is exactly 0.5, so alpha 0.35.
     const Case cases[] = {
-        {2.0f, false, 0},    {3.5f, true, 0.7f * 0.5f},  {5.0f, true, 0.7f},
-        {70.0f, true, 0.7f}, {90.0f, true, 0.7f * 0.5f}, {110.0f, false, 0},
-        {-4.0f, false, 0},
+        {2.0f, false, 0},     {3.5f, true, 0.35f}, {5.0f, true, 0.7f}, {70.0f, true, 0.7f},
+        {90.0f, true, 0.35f}, {110.0f, false, 0},  {-4.0f, false, 0},
     };
     for (const Case& c : cases) {
         SetDepth(c.depth);
@@ -180,7 +180,7 @@ TEST_F(BarAnimationTest, DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen) 
         const BarEntry entry = Build(0.0f);
         ASSERT_EQ(list.size(), c.shown ? 1U : 0U) << "depth " << c.depth;
         if (c.shown) {
-            EXPECT_FLOAT_EQ(entry.trailColor.a, c.alpha) << "depth " << c.depth;
+            EXPECT_EQ(entry.trailColor.a, c.alpha) << "depth " << c.depth;
             EXPECT_EQ(entry.anchor.z, c.depth);
         }
     }
@@ -195,7 +195,7 @@ TEST_F(BarAnimationTest, AnchorIsTheLiftedPositionInHostAxesThroughTheView) {
     const BarEntry entry = Build(0.0f);
     EXPECT_EQ(entry.anchor.x, 4.0f);
     EXPECT_EQ(entry.anchor.y, -2.0f);
-    EXPECT_EQ(entry.anchor.z, 3.0f + 1.15f);
+    EXPECT_EQ(entry.anchor.z, 4.15f) << "y 3 lifted by 1.15";
     EXPECT_EQ(entry.anchor.w, 1.0f);
 }
 

@@ -79,7 +79,7 @@ TEST_F(BarGeometryTest, HalfHealthWithTrailIsFillTrailAndFourOutlines) {
 TEST_F(BarGeometryTest, FullHealthFillsTheWholeBarAndZeroHealthIsAZeroWidthQuad) {
     auto draws = Draw(Entry(0.0f, 0.0f, 10.0f, 1.0f, 1.0f));
     ASSERT_EQ(draws.size(), 5U) << "no trail when it equals health";
-    EXPECT_EQ(draws[0].vertices[1].x, 0.0f + 0.7f);
+    EXPECT_EQ(draws[0].vertices[1].x, 0.7f) << "the right edge";
 
     draws = Draw(Entry(0.0f, 0.0f, 10.0f, 0.0f, 0.0f));
     ASSERT_EQ(draws.size(), 5U);
