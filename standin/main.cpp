@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "standin/call_site.h"
+#include "standin/host/call_site.h"
 #include "standin/command_line.h"
-#include "standin/hook_checks.h"
-#include "standin/host_image.h"
-#include "standin/watchdog.h"
+#include "standin/checks/hook_checks.h"
+#include "standin/host/host_image.h"
+#include "standin/host/watchdog.h"
 
 namespace {
 
