@@ -1,68 +1,108 @@
-#include "standin/command_line.h"
+#include "standin/modes.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "standin/host/call_site.h"
 #include "standin/checks/check_report.h"
+#include "standin/checks/fault_checks.h"
+#include "standin/checks/hook_checks.h"
+#include "standin/checks/pixel_checks.h"
+#include "standin/checks/state_checks.h"
 #include "standin/demo/demo.h"
 #include "standin/demo/timing.h"
-#include "standin/checks/fault_checks.h"
+#include "standin/host/call_site.h"
 #include "standin/host/host_world.h"
 #include "standin/host/module_loader.h"
-#include "standin/checks/pixel_checks.h"
 #include "standin/host/scene_device.h"
 #include "standin/host/scene_render.h"
-#include "standin/checks/state_checks.h"
 
 namespace {
 
-struct SceneRun {
-    const CommandLine* line;
-    HMODULE module;
+// What a mode needs before it runs.
+enum class Needs {
+    callSite,       // the call site only; the mode writes its routine and loads the module
+    scene,          // the host's world, scene and Direct3D 9 device; loads the module itself
+    sceneAndModule, // the same, with the module (--module) loaded before the mode starts
 };
 
-struct SceneMode {
+struct ModeRun {
+    const CommandLine& line;
+    HostScene* scene; // null for modes that need only the call site
+    HMODULE module;   // loaded for the mode, or null
+};
+
+struct Mode {
     const char* name;
-    int (*run)(HostScene& scene, const SceneRun& run);
-    bool loadsModuleItself;
+    const char* what; // one line of the usage
+    Needs needs;
+    int (*run)(const ModeRun& run);
 };
 
-int StateMode(HostScene& scene, const SceneRun&) {
-    return RunStateChecks(scene);
+int HookMode(const ModeRun& run) {
+    return RunAllHookChecks(run.line.modulePath);
 }
-int PixelMode(HostScene& scene, const SceneRun&) {
-    return RunPixelChecks(scene);
+int HookBelowMode(const ModeRun& run) {
+    WriteFrameRoutine(CalleePlace::below);
+    return RunHookChecks(run.line.modulePath, CalleePlace::below);
 }
-int FaultMode(HostScene& scene, const SceneRun& run) {
-    return RunFaultChecks(scene, run.module);
+int HookAboveMode(const ModeRun& run) {
+    WriteFrameRoutine(CalleePlace::above);
+    return RunHookChecks(run.line.modulePath, CalleePlace::above);
+}
+int HookForeignMode(const ModeRun& run) {
+    return RunForeignSiteCheck(run.line.modulePath);
 }
 
 // Every device check in one run, the faults last: they unload the module and break the
 // device's state blocks for a while.
-int CheckMode(HostScene& scene, const SceneRun& run) {
+int SceneMode(const ModeRun& run) {
     std::printf("-- device state\n");
-    int failed = RunStateChecks(scene);
+    int failed = RunStateChecks(*run.scene);
     std::printf("-- pixels\n");
-    failed += RunPixelChecks(scene);
+    failed += RunPixelChecks(*run.scene);
     std::printf("-- faults\n");
-    return failed + RunFaultChecks(scene, run.module);
+    return failed + RunFaultChecks(*run.scene, run.module);
+}
+int StateMode(const ModeRun& run) {
+    return RunStateChecks(*run.scene);
+}
+int PixelMode(const ModeRun& run) {
+    return RunPixelChecks(*run.scene);
+}
+int FaultMode(const ModeRun& run) {
+    return RunFaultChecks(*run.scene, run.module);
+}
+int DemoMode(const ModeRun& run) {
+    return RunDemo(*run.scene, run.line.scenario, run.line.outDir);
+}
+int TimingMode(const ModeRun& run) {
+    return RunTiming(*run.scene, run.line.modulePath);
 }
 
-int DemoMode(HostScene& scene, const SceneRun& run) {
-    return RunDemo(scene, run.line->scenario, run.line->outDir);
-}
-int TimingMode(HostScene& scene, const SceneRun& run) {
-    return RunTiming(scene, run.line->modulePath);
-}
-
-const SceneMode sceneModes[] = {
-    {"state", StateMode, false}, {"pixels", PixelMode, false}, {"faults", FaultMode, false},
-    {"demo", DemoMode, false},   {"scene", CheckMode, false},  {"timing", TimingMode, true},
+const Mode modes[] = {
+    {"hook", "the frame hook: a foreign call site, then callees below and above the call site",
+     Needs::callSite, HookMode},
+    {"hook-below", "the frame hook, the game's callee below the call site", Needs::callSite,
+     HookBelowMode},
+    {"hook-above", "the frame hook, the game's callee above the call site", Needs::callSite,
+     HookAboveMode},
+    {"hook-foreign", "a call site of another game build is left alone", Needs::callSite,
+     HookForeignMode},
+    {"scene", "with the Direct3D 9 device: state, pixels, then faults", Needs::sceneAndModule,
+     SceneMode},
+    {"state", "the device's state read back unchanged around the frame call", Needs::sceneAndModule,
+     StateMode},
+    {"pixels", "the bars' pixels, where and as the player must see them", Needs::sceneAndModule,
+     PixelMode},
+    {"faults", "no device, no state blocks, no status or UI objects, the loader unloading",
+     Needs::sceneAndModule, FaultMode},
+    {"demo", "plays a scenario (--scenario) and writes its pictures (--out)", Needs::sceneAndModule,
+     DemoMode},
+    {"timing", "times the frame call without and with the module", Needs::scene, TimingMode},
 };
 
-const SceneMode* FindSceneMode(const char* name) {
-    for (const SceneMode& mode : sceneModes) {
+const Mode* FindMode(const char* name) {
+    for (const Mode& mode : modes) {
         if (std::strcmp(mode.name, name) == 0) {
             return &mode;
         }
@@ -70,14 +110,8 @@ const SceneMode* FindSceneMode(const char* name) {
     return nullptr;
 }
 
-} // namespace
-
-int RunSceneMode(const CommandLine& line) {
-    const SceneMode* mode = FindSceneMode(line.mode);
-    if (mode == nullptr) {
-        std::fprintf(stderr, "standin: unknown mode %s\n", line.mode);
-        return 1;
-    }
+// The host's world and scene with its device, the module loaded if the mode wants it.
+int RunInScene(const Mode& mode, const CommandLine& line) {
     PlaceHostObjects();
     WriteFrameRoutine(CalleePlace::below);
     static SceneDevice device;
@@ -99,18 +133,41 @@ int RunSceneMode(const CommandLine& line) {
         std::printf("note: the device takes no shaders; their state is checked as null\n");
     }
     SetHostDevice(device.device);
-    SceneRun run = {&line, nullptr};
-    if (line.modulePath != nullptr && !mode->loadsModuleItself) {
+    ModeRun run = {line, &scene, nullptr};
+    if (mode.needs == Needs::sceneAndModule && line.modulePath != nullptr) {
         run.module = LoadModule(line.modulePath);
         if (run.module == nullptr) {
             return 1;
         }
     }
-    const int failed = mode->run(scene, run);
+    const int failed = mode.run(run);
     SetHostDevice(nullptr);
     ReleaseHostPipeline(&scene.pipeline);
     scene.gameTexture->Release();
     scene.gameTexture = nullptr;
     DestroySceneDevice(&device);
     return failed;
+}
+
+} // namespace
+
+bool IsMode(const char* name) {
+    return FindMode(name) != nullptr;
+}
+
+int RunMode(const CommandLine& line) {
+    const Mode& mode = *FindMode(line.mode);
+    if (mode.needs == Needs::callSite) {
+        return mode.run({line, nullptr, nullptr});
+    }
+    return RunInScene(mode, line);
+}
+
+void PrintUsage() {
+    std::fprintf(stderr,
+                 "usage: standin MODE [--module DLL | --no-module] [--out DIR] [--scenario FILE]\n"
+                 "modes:\n");
+    for (const Mode& mode : modes) {
+        std::fprintf(stderr, "  %-13s %s\n", mode.name, mode.what);
+    }
 }

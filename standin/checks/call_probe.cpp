@@ -1,5 +1,7 @@
 #include "standin/checks/call_probe.h"
 
+#include <cstddef>
+
 #include "standin/host/call_site.h"
 
 extern "C" {
@@ -47,5 +49,14 @@ _ProbeFrameRoutine:
     ret
 )");
 
+// The asm above spells these out; they must stay what the checks compare with.
 static_assert(frameRoutine == 0x6E75A0, "the probe calls the frame routine by address");
 static_assert(probeCallSiteDepth == 12, "the probe aligns for this depth");
+static_assert(probeEbx == 0x1BADB0B1 && probeEsi == 0x2BADB0B2 && probeEdi == 0x3BADB0B3 &&
+                  probeEbp == 0x4BADB0B4,
+              "the probe loads these values");
+static_assert(offsetof(CallProbe, hostEsp) == 0 && offsetof(CallProbe, espBefore) == 4 &&
+                  offsetof(CallProbe, espAfter) == 8 && offsetof(CallProbe, result) == 12 &&
+                  offsetof(CallProbe, ebx) == 16 && offsetof(CallProbe, esi) == 20 &&
+                  offsetof(CallProbe, edi) == 24 && offsetof(CallProbe, ebp) == 28,
+              "the probe stores into _callProbe at these offsets");

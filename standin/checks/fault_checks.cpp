@@ -31,7 +31,7 @@ int FramesUnderFault(HostScene& scene, Stage& stage, Capture* c) {
 int ExpectBarsBack(HostScene& scene, Stage& stage, const char* name) {
     Capture c;
     int failed = FramesUnderFault(scene, stage, &c);
-    failed += ExpectBar(name, c, BarPoint(scene, stage.actors[0], 0.5f, 0), 0, 1, 0);
+    failed += ExpectBar(name, c, BarPoint(scene, stage.actors[0], 0.5f, 0), expected::green);
     return failed;
 }
 

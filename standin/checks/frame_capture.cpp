@@ -18,11 +18,11 @@ bool CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture) 
     return host.readBackOk && framed.readBackOk;
 }
 
-int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, float r, float g,
-              float b) {
+int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expected::Color color) {
     const std::uint32_t below = PixelAt(c.reference.data(), at);
-    return ExpectPixel(name, c.withModule.data(), at, BlendOver(below, r, g, b, barAlpha),
-                       pixelTolerance);
+    return ExpectPixel(name, c.withModule.data(), at,
+                       BlendOver(below, color.r, color.g, color.b, expected::alpha),
+                       expected::pixelTolerance);
 }
 
 int ExpectUnchanged(const char* name, const Capture& c, const ScreenPoint& at) {

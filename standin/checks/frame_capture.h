@@ -5,14 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "standin/checks/expected_bar.h"
 #include "standin/host/stage.h"
-
-// The module's bar colours as they reach the device: 0.7 alpha, 0.9 grey, 0.5 pale red.
-constexpr float barAlpha = 178.0f / 255.0f;
-constexpr float barGrey = 229.0f / 255.0f;
-constexpr float barPaleRed = 127.0f / 255.0f;
-constexpr float barHalfHeight = 0.065f;
-constexpr int pixelTolerance = 8;
 
 struct Capture {
     std::vector<std::uint32_t> withModule;
@@ -25,6 +19,6 @@ struct Capture {
 bool CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture);
 
 // A bar's colour blended once over the host's picture at that point.
-int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, float r, float g, float b);
+int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expected::Color color);
 int ExpectUnchanged(const char* name, const Capture& c, const ScreenPoint& at);
 int ExpectStateKept(const Capture& c);

@@ -1,11 +1,12 @@
 #include "standin/checks/hook_checks.h"
 
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <windows.h>
 
+#include "host/host_layout.h"
 #include "standin/checks/call_probe.h"
 #include "standin/checks/check_report.h"
 #include "standin/host/host_callee.h"
@@ -16,8 +17,9 @@ namespace {
 constexpr std::uint32_t zeroLowByte = 0x12345600;
 constexpr std::uint32_t nonzeroLowByte = 0xABCDEF5A;
 
-bool SameSite(const unsigned char a[5], const unsigned char b[5]) {
-    return std::memcmp(a, b, 5) == 0;
+bool SameSite(const unsigned char a[hostlayout::callLength],
+              const unsigned char b[hostlayout::callLength]) {
+    return std::memcmp(a, b, hostlayout::callLength) == 0;
 }
 
 HMODULE ModuleAt(std::uint32_t address) {
@@ -62,14 +64,14 @@ DWORD WINAPI IdleThread(LPVOID) {
 
 // Thread attach and detach reach the module's entry; neither may patch again.
 int ThreadNotificationsLeaveSite() {
-    unsigned char before[5];
+    unsigned char before[hostlayout::callLength];
     ReadCallSite(before);
     HANDLE thread = CreateThread(nullptr, 0, IdleThread, nullptr, 0, nullptr);
     const bool ran = thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
     if (thread != nullptr) {
         CloseHandle(thread);
     }
-    unsigned char after[5];
+    unsigned char after[hostlayout::callLength];
     ReadCallSite(after);
     return Check(ran && SameSite(before, after), "thread attach/detach leave the call site");
 }
@@ -79,10 +81,10 @@ int ThreadNotificationsLeaveSite() {
 int RunHookChecks(const char* modulePath, CalleePlace place) {
     int failed = 0;
     const std::uint32_t hostTarget = CallSiteTarget();
-    failed +=
-        CheckDetail(hostTarget != 0 && (place == CalleePlace::below) == (hostTarget < 0x6E75AC),
-                    "host call site", "callee %#x (%s)", hostTarget,
-                    place == CalleePlace::below ? "below" : "above");
+    failed += CheckDetail(hostTarget != 0 && (place == CalleePlace::below) ==
+                                                 (hostTarget < hostlayout::callNextInstruction),
+                          "host call site", "callee %#x (%s)", hostTarget,
+                          place == CalleePlace::below ? "below" : "above");
     failed += Check(CallFrameRoutine(7) == HostCalleeResult(7), "frame call before the module");
 
     HMODULE module = LoadModule(modulePath);
@@ -108,18 +110,18 @@ int RunHookChecks(const char* modulePath, CalleePlace place) {
 int RunForeignSiteCheck(const char* modulePath) {
     int failed = 0;
     WriteForeignRoutine();
-    unsigned char before[5];
+    unsigned char before[hostlayout::callLength];
     ReadCallSite(before);
     HMODULE module = LoadModule(modulePath);
     failed += Check(module != nullptr, "LoadLibrary");
-    unsigned char after[5];
+    unsigned char after[hostlayout::callLength];
     ReadCallSite(after);
     failed += Check(SameSite(before, after), "a call site without 0xE8 is left alone");
     MEMORY_BASIC_INFORMATION info;
     VirtualQuery(reinterpret_cast<void*>(static_cast<std::uintptr_t>(frameRoutine)), &info,
                  sizeof info);
     failed += Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
-    failed += Check(CallFrameRoutine(0) == 0x12345678, "the foreign routine still runs");
+    failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
     return failed;
 }
 

@@ -2,10 +2,11 @@
 
 #include <vector>
 
+#include "host/host_layout.h"
 #include "standin/checks/check_report.h"
 #include "standin/checks/frame_capture.h"
-#include "standin/host/host_world.h"
 #include "standin/checks/pixel_probe.h"
+#include "standin/host/host_world.h"
 #include "standin/host/scene_device.h"
 #include "standin/host/stage.h"
 
@@ -21,15 +22,15 @@ void SetUpStage(Stage& stage) {
     stage.actors[tooNear] = StandingActor(1.5f, -0.6f, 0.0f);
     stage.actors[tooFar] = StandingActor(115.0f, -12.0f, 0.0f);
     stage.actors[excluded] = StandingActor(5.0f, 0.8f, 0.0f);
-    stage.actors[excluded].kind = 0xB80933AA;
+    stage.actors[excluded].kind = hostlayout::untrackedActorKind;
     stage.count = actorCount;
 }
 
 bool InsideAnyBar(const HostScene& scene, const Stage& stage, int x, int y) {
     constexpr float margin = 4.0f;
     for (int i = 0; i < stage.count; ++i) {
-        const ScreenPoint low = BarPoint(scene, stage.actors[i], 0.0f, -barHalfHeight);
-        const ScreenPoint high = BarPoint(scene, stage.actors[i], 1.0f, barHalfHeight);
+        const ScreenPoint low = BarPoint(scene, stage.actors[i], 0.0f, -expected::barHalfHeight);
+        const ScreenPoint high = BarPoint(scene, stage.actors[i], 1.0f, expected::barHalfHeight);
         if (x >= low.x - margin && x <= high.x + margin && y >= high.y - margin &&
             y <= low.y + margin) {
             return true;
@@ -83,10 +84,10 @@ int CheckFirstSight(HostScene& scene, Stage& stage) {
     int failed = Check(CaptureFrame(stage, scene, stageStep, &c), "frame captured");
     failed += ExpectGameTextureKept(scene, textureReferences);
     const StageActor* a = stage.actors;
-    failed +=
-        ExpectBar("full health bar is green", c, BarPoint(scene, a[fullHealth], 0.5f, 0), 0, 1, 0);
+    failed += ExpectBar("full health bar is green", c, BarPoint(scene, a[fullHealth], 0.5f, 0),
+                        expected::green);
     failed += ExpectBar("bar in front of the wall shows", c,
-                        BarPoint(scene, a[beforeWall], 0.5f, 0), 0, 1, 0);
+                        BarPoint(scene, a[beforeWall], 0.5f, 0), expected::green);
     failed += ExpectUnchanged("bar behind the wall is hidden", c,
                               BarPoint(scene, a[behindWall], 0.5f, 0));
     failed += ExpectUnchanged("bar nearer than depth 2 is absent", c,
@@ -104,24 +105,25 @@ int CheckHit(HostScene& scene, Stage& stage) {
     stage.actors[fullHealth].damage = 0.5f;
     int failed = Check(CaptureFrame(stage, scene, stageStep, &c), "frame captured");
     const StageActor& a = stage.actors[fullHealth];
-    failed +=
-        ExpectBar("hit: fill shows the yellow band", c, BarPoint(scene, a, 0.25f, 0), 1, 1, 0);
+    failed += ExpectBar("hit: fill shows the yellow band", c, BarPoint(scene, a, 0.25f, 0),
+                        expected::yellow);
     failed += ExpectBar("hit: light grey trail between health and trail", c,
-                        BarPoint(scene, a, 0.75f, 0), barGrey, barGrey, barGrey);
+                        BarPoint(scene, a, 0.75f, 0), expected::trailGrey);
     return failed;
 }
 
 // The outline is a line: the best match within a few rows of where its top edge projects.
 int ExpectDeadOutline(const HostScene& scene, const Capture& c, const StageActor& a) {
-    const ScreenPoint edge = BarPoint(scene, a, 0.3f, barHalfHeight);
+    const ScreenPoint edge = BarPoint(scene, a, 0.3f, expected::barHalfHeight);
     int best = 256;
     std::uint32_t seen = 0;
     std::uint32_t expected = 0;
     for (int dy = -3; dy <= 3; ++dy) {
         const ScreenPoint at = {edge.x, edge.y + static_cast<float>(dy), edge.depth};
         std::uint32_t want = PixelAt(c.reference.data(), at);
-        for (int pass = 0; pass < 4; ++pass) {
-            want = BlendOver(want, 1.0f, barPaleRed, barPaleRed, barAlpha);
+        const expected::Color red = expected::deadOutline;
+        for (int pass = 0; pass < expected::outlinePasses; ++pass) {
+            want = BlendOver(want, red.r, red.g, red.b, expected::alpha);
         }
         const std::uint32_t pixel = PixelAt(c.withModule.data(), at);
         if (ColorDistance(pixel, want) < best) {
@@ -130,7 +132,7 @@ int ExpectDeadOutline(const HostScene& scene, const Capture& c, const StageActor
             expected = want;
         }
     }
-    return CheckDetail(best <= pixelTolerance, "dead actor's outline is pale red",
+    return CheckDetail(best <= expected::pixelTolerance, "dead actor's outline is pale red",
                        "near (%d,%d) saw %06x, want %06x", static_cast<int>(edge.x),
                        static_cast<int>(edge.y), static_cast<unsigned>(seen),
                        static_cast<unsigned>(expected));

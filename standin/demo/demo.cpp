@@ -6,6 +6,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "standin/checks/expected_bar.h"
 #include "standin/demo/contact_sheet.h"
 #include "standin/host/host_world.h"
 #include "standin/demo/png_file.h"
@@ -121,7 +122,7 @@ SheetTile TileAround(const HostScene& scene, const Player& player, const Scenari
     const StageActor& first = player.stage->actors[SlotOf(*player.scenario, w[2])];
     const StageActor& last =
         player.stage->actors[SlotOf(*player.scenario, w.size() > 3 ? w[3] : w[2])];
-    const float extra = tileMarginWorld / 1.4f;
+    const float extra = tileMarginWorld / expected::barWidth;
     ScreenPoint low = BarPoint(scene, first, -extra, -tileHalfHeightWorld);
     ScreenPoint high = BarPoint(scene, last, 1.0f + extra, tileHalfHeightWorld);
     return CutTile(w[1], frame, low, high);

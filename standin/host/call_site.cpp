@@ -19,8 +19,9 @@ unsigned char* At(std::uint32_t address) {
     return reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(address));
 }
 
+// A `jmp rel32` or `call rel32`: both are as long as the game's call instruction.
 void PutRel32(std::uint32_t at, unsigned char opcode, std::uint32_t target) {
-    const std::int32_t displacement = CallDisplacement(at + 5, target);
+    const std::int32_t displacement = CallDisplacement(at + hostlayout::callLength, target);
     At(at)[0] = opcode;
     std::memcpy(At(at + 1), &displacement, sizeof displacement);
 }
@@ -45,13 +46,13 @@ void OpenCode(std::uint32_t address) {
 }
 
 // push dword [esp+4]; nops up to the call site; <call site>; add esp, 4; ret
-void WriteRoutineAround(const unsigned char site[5]) {
+void WriteRoutineAround(const unsigned char site[hostlayout::callLength]) {
     static const unsigned char prologue[] = {0xFF, 0x74, 0x24, 0x04, 0x90, 0x90, 0x90};
     static const unsigned char epilogue[] = {0x83, 0xC4, 0x04, 0xC3};
     static_assert(frameRoutine + sizeof prologue == hostlayout::callSite, "routine layout");
     OpenCode(frameRoutine);
     std::memcpy(At(frameRoutine), prologue, sizeof prologue);
-    std::memcpy(At(hostlayout::callSite), site, 5);
+    std::memcpy(At(hostlayout::callSite), site, hostlayout::callLength);
     std::memcpy(At(hostlayout::callNextInstruction), epilogue, sizeof epilogue);
     SealCode(frameRoutine);
 }
@@ -70,7 +71,7 @@ void WriteFrameRoutine(CalleePlace place) {
         SealCode(upperCallee);
         target = upperCallee;
     }
-    unsigned char site[5];
+    unsigned char site[hostlayout::callLength];
     const std::int32_t displacement = CallDisplacement(hostlayout::callNextInstruction, target);
     site[0] = hostlayout::callOpcode;
     std::memcpy(site + 1, &displacement, sizeof displacement);
@@ -79,23 +80,24 @@ void WriteFrameRoutine(CalleePlace place) {
 
 void WriteForeignRoutine() {
     // mov eax, imm32: five bytes that another build might hold there.
-    const unsigned char site[5] = {0xB8, 0x78, 0x56, 0x34, 0x12};
+    unsigned char site[hostlayout::callLength] = {0xB8};
+    std::memcpy(site + 1, &foreignRoutineResult, sizeof foreignRoutineResult);
     WriteRoutineAround(site);
 }
 
-void ReadCallSite(unsigned char bytes[5]) {
-    std::memcpy(bytes, At(hostlayout::callSite), 5);
+void ReadCallSite(unsigned char bytes[hostlayout::callLength]) {
+    std::memcpy(bytes, At(hostlayout::callSite), hostlayout::callLength);
 }
 
 std::uint32_t CallSiteTarget() {
-    unsigned char bytes[5];
+    unsigned char bytes[hostlayout::callLength];
     ReadCallSite(bytes);
     if (bytes[0] != hostlayout::callOpcode) {
         return 0;
     }
     std::int32_t displacement;
     std::memcpy(&displacement, bytes + 1, sizeof displacement);
-    return hostlayout::callNextInstruction + static_cast<std::uint32_t>(displacement);
+    return CallTarget(hostlayout::callNextInstruction, displacement);
 }
 
 std::uint32_t CallFrameRoutine(std::uint32_t argument) {

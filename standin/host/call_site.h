@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "host/host_layout.h"
+
 // Where the routine that holds the call site begins; callable as uint32_t(uint32_t).
 constexpr std::uint32_t frameRoutine = 0x6E75A0;
 
@@ -13,11 +15,13 @@ enum class CalleePlace { below, above };
 // site) or through a jump placed above it. The code pages end up read and execute only.
 void WriteFrameRoutine(CalleePlace place);
 
-// Writes code from another game build: no call instruction at the call site.
+// Writes code from another game build: no call instruction at the call site, but a
+// `mov eax, foreignRoutineResult` there, so that the routine returns this.
 void WriteForeignRoutine();
+constexpr std::uint32_t foreignRoutineResult = 0x12345678;
 
 // The five bytes at the call site.
-void ReadCallSite(unsigned char bytes[5]);
+void ReadCallSite(unsigned char bytes[hostlayout::callLength]);
 
 // Where the call at the call site leads, or 0 if the byte there is not a call.
 std::uint32_t CallSiteTarget();

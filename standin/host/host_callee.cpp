@@ -1,5 +1,7 @@
 #include "standin/host/host_callee.h"
 
+#include <cstddef>
+
 extern "C" {
 
 HostCalleeRecord hostCallee = {};
@@ -22,3 +24,4 @@ _HostFrameCallee:
     movl %esp, _hostCallee+8
     jmp _HostFrameCalleeBody
 )");
+static_assert(offsetof(HostCalleeRecord, entryEsp) == 8, "the callee stores esp at +8");

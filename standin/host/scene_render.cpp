@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "standin/host/device_state.h"
+#include "standin/host/scene_device.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera,
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    const RECT full = {0, 0, 800, 600};
+    const RECT full = {0, 0, sceneWidth, sceneHeight};
     device->SetScissorRect(&full);
 }
 

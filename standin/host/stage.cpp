@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr float anchorLift = 1.15f;
-constexpr float barWidth = 1.4f;
 constexpr std::uint32_t ordinaryKind = 0x10001;
 
 ActorSpec HostSpec(const StageActor& actor) {
@@ -43,11 +41,4 @@ FrameResult AdvanceStage(Stage& stage, HostScene& scene, float step, const Frame
     stage.clock += step;
     PublishStage(stage, scene);
     return RenderHostFrame(scene, options);
-}
-
-ScreenPoint BarPoint(const HostScene& scene, const StageActor& actor, float along, float up) {
-    // View x runs along world y and view y along world z for this camera.
-    const D3DXVECTOR3 point(actor.world.x, actor.world.y + (along - 0.5f) * barWidth,
-                            actor.world.z + anchorLift + up);
-    return ProjectToScreen(scene.camera, point);
 }

@@ -33,7 +33,3 @@ void PublishStage(const Stage& stage, HostScene& scene);
 
 // The clock moves on by one frame (or stands still when `step` is 0), then one host frame.
 FrameResult AdvanceStage(Stage& stage, HostScene& scene, float step, const FrameOptions& options);
-
-// Where on screen a point of an actor's bar lies: `along` 0..1 from the bar's left edge to
-// its right, `up` in world units above the bar's centre line.
-ScreenPoint BarPoint(const HostScene& scene, const StageActor& actor, float along, float up);
