@@ -10,6 +10,9 @@ namespace {
 // ahead hides most of the wait.
 constexpr std::size_t prefetchDistance = 8;
 
+// Health is the part of a full bar that the damage ratio leaves.
+constexpr float fullHealth = 1.0f;
+
 // Seconds the damage trail stands still after health last stood at or above it.
 constexpr float trailHoldTime = 0.5f;
 
@@ -55,7 +58,7 @@ void RefreshFromHost(BarState& bar, HostAddress actor) {
     bar.health = 0.0f;
     float damageRatio;
     if (ReadActorDamageRatio(actor, &damageRatio)) {
-        const float h = 1.0f - damageRatio;
+        const float h = fullHealth - damageRatio;
         bar.health = h;
         // While health is at or above the trail the trail rides on it and the hold re-arms;
         // once health drops below, the trail stays for the hold, then drains.

@@ -35,7 +35,7 @@ D3DXVECTOR4 Corner(float x, float y, float z) {
     p.x = x;
     p.y = y;
     p.z = z;
-    p.w = 1.0f;
+    p.w = 1.0f; // a point, not a direction
     return p;
 }
 
