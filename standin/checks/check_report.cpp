@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-
 int Check(bool passed, const char* name) {
     std::printf("%s %s\n", passed ? "ok  " : "FAIL", name);
     std::fflush(stdout);
