@@ -10,39 +10,29 @@ namespace {
 // ahead hides most of the wait.
 constexpr std::size_t prefetchDistance = 8;
 
-// Null when the host's address space is exhausted: that actor simply gets no record on
-// this frame.
-TrackedActor* FindOrInsertRecord(HostAddress actor) {
-    auto& records = actorTracker.records;
-    auto it = records.lower_bound(actor);
-    if (it == records.end() || it->first != actor) {
-        try {
-            it = records.emplace_hint(it, actor, TrackedActor{});
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-    }
-    return &it->second;
-}
+// Health is the part of a full bar that the damage ratio leaves.
+constexpr float fullHealth = 1.0f;
 
-TrackedActor* FindRecord(HostAddress actor) {
-    auto& records = actorTracker.records;
-    const auto it = records.find(actor);
-    return it == records.end() ? nullptr : &it->second;
-}
+// Seconds the damage trail stands still after health last stood at or above it.
+constexpr float trailHoldTime = 0.5f;
+
+// The hide timer's first value: not 0, so that it counts as running from this update on
+// (the 32-bit float 0x38D1B717).
+constexpr float hideTimerStart = 0.0001f;
 
 // Last update's record for this index, or null when it must be looked up. A null answer
 // is never reused: the record may exist by now.
-TrackedActor* LastListedRecord(std::size_t index, HostAddress actor) {
-    const auto& lastListed = actorTracker.lastListed;
+TrackedActor* LastListedRecord(const ActorTracker& tracker, std::size_t index, HostAddress actor) {
+    const auto& lastListed = tracker.lastListed;
     if (index < lastListed.size() && lastListed[index].address == actor) {
         return lastListed[index].record;
     }
     return nullptr;
 }
 
-void RememberListed(std::size_t index, HostAddress actor, TrackedActor* record) {
-    auto& lastListed = actorTracker.lastListed;
+void RememberListed(ActorTracker& tracker, std::size_t index, HostAddress actor,
+                    TrackedActor* record) {
+    auto& lastListed = tracker.lastListed;
     if (index < lastListed.size()) {
         lastListed[index] = {actor, record};
         return;
@@ -57,10 +47,10 @@ void RememberListed(std::size_t index, HostAddress actor, TrackedActor* record) 
     }
 }
 
-void MarkListed(TrackedActor& record) {
-    if (record.listedOnUpdate != actorTracker.updateCount) {
-        record.listedOnUpdate = actorTracker.updateCount;
-        ++actorTracker.listedRecords;
+void MarkListed(ActorTracker& tracker, TrackedActor& record) {
+    if (record.listedOnUpdate != tracker.updateCount) {
+        record.listedOnUpdate = tracker.updateCount;
+        ++tracker.listedRecords;
     }
 }
 
@@ -68,32 +58,33 @@ void RefreshFromHost(BarState& bar, HostAddress actor) {
     bar.health = 0.0f;
     float damageRatio;
     if (ReadActorDamageRatio(actor, &damageRatio)) {
-        const float h = 1.0f - damageRatio;
+        const float h = fullHealth - damageRatio;
         bar.health = h;
         // While health is at or above the trail the trail rides on it and the hold re-arms;
         // once health drops below, the trail stays for the hold, then drains.
         if (h >= bar.trailHealth) {
             bar.trailHealth = h;
-            bar.trailHold = 0.5f;
+            bar.trailHold = trailHoldTime;
         }
     }
     ReadActorPosition(actor, bar.position);
     if (ReadActorEngaged(actor) == 0) {
+        // An exact zero, -0.0 included, is a timer not yet running.
         if (bar.hideTime == 0.0f) {
-            bar.hideTime = 0.0001f;
+            bar.hideTime = hideTimerStart;
         }
     } else {
         bar.hideTime = 0.0f;
     }
 }
 
-void PruneLowestDeparted() {
-    auto& records = actorTracker.records;
-    if (actorTracker.listedRecords == records.size()) {
+void PruneLowestDeparted(ActorTracker& tracker) {
+    auto& records = tracker.records;
+    if (tracker.listedRecords == records.size()) {
         return;
     }
     for (auto it = records.begin(); it != records.end(); ++it) {
-        if (it->second.listedOnUpdate != actorTracker.updateCount) {
+        if (it->second.listedOnUpdate != tracker.updateCount) {
             records.erase(it);
             return;
         }
@@ -102,12 +93,30 @@ void PruneLowestDeparted() {
 
 } // namespace
 
-void UpdateTrackedActors() {
+TrackedActor* FindOrInsertRecord(ActorTracker& tracker, HostAddress actor) {
+    auto& records = tracker.records;
+    auto it = records.lower_bound(actor);
+    if (it == records.end() || it->first != actor) {
+        try {
+            it = records.emplace_hint(it, actor, TrackedActor{});
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    return &it->second;
+}
+
+TrackedActor* FindRecord(ActorTracker& tracker, HostAddress actor) {
+    auto& records = tracker.records;
+    const auto it = records.find(actor);
+    return it == records.end() ? nullptr : &it->second;
+}
+
+void UpdateTrackedActors(ActorTracker& tracker) {
     const std::int32_t count = ReadHostActorCount();
     if (count <= 0) {
         return;
     }
-    auto& tracker = actorTracker;
     if (tracker.records.size() != tracker.recordCountAfterUpdate) {
         // Records were removed behind the tracker's back: no remembered pointer is safe.
         tracker.lastListed.clear();
@@ -128,17 +137,17 @@ void UpdateTrackedActors() {
         }
         const HostAddress actor = ReadHostActor(static_cast<std::int32_t>(i));
         const bool untracked = ReadActorKind(actor) == hostlayout::untrackedActorKind;
-        TrackedActor* record = LastListedRecord(i, actor);
+        TrackedActor* record = LastListedRecord(tracker, i, actor);
         if (record == nullptr) {
             // An untracked kind gets no new record, but a record it has must not be pruned
             // while it is listed.
-            record = untracked ? FindRecord(actor) : FindOrInsertRecord(actor);
-            RememberListed(i, actor, record);
+            record = untracked ? FindRecord(tracker, actor) : FindOrInsertRecord(tracker, actor);
+            RememberListed(tracker, i, actor, record);
         }
         if (record == nullptr) {
             continue;
         }
-        MarkListed(*record);
+        MarkListed(tracker, *record);
         if (!untracked) {
             RefreshFromHost(record->bar, actor);
         }
@@ -147,13 +156,13 @@ void UpdateTrackedActors() {
     if (tracker.lastListed.size() > listed) {
         tracker.lastListed.resize(listed);
     }
-    PruneLowestDeparted();
+    PruneLowestDeparted(tracker);
     tracker.recordCountAfterUpdate = tracker.records.size();
 }
 
-void ClearTrackedActors() {
-    actorTracker.records.clear();
-    actorTracker.listedRecords = 0;
-    actorTracker.lastListed.clear();
-    actorTracker.recordCountAfterUpdate = 0;
+void ClearTrackedActors(ActorTracker& tracker) {
+    tracker.records.clear();
+    tracker.listedRecords = 0;
+    tracker.lastListed.clear();
+    tracker.recordCountAfterUpdate = 0;
 }

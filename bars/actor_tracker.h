@@ -35,18 +35,24 @@ struct ListedRecord {
 
 struct ActorTracker {
     std::map<HostAddress, TrackedActor> records; // ascending address: the walk order
-    std::uint64_t updateCount;
-    std::size_t listedRecords; // records stamped by the current update
+    std::uint64_t updateCount = 0;
+    std::size_t listedRecords = 0; // records stamped by the current update
     // Per list index, valid while records.size() is still recordCountAfterUpdate: only the
     // update and ClearTrackedActors remove records, and both keep this in step.
     std::vector<ListedRecord> lastListed;
-    std::size_t recordCountAfterUpdate;
+    std::size_t recordCountAfterUpdate = 0;
 };
-
-extern ActorTracker actorTracker;
 
 // Syncs the records with the host's actor array, then removes at most one departed actor:
 // the lowest address that is not listed.
-void UpdateTrackedActors();
+void UpdateTrackedActors(ActorTracker& tracker);
 
-void ClearTrackedActors();
+// Removes every record at once.
+void ClearTrackedActors(ActorTracker& tracker);
+
+// The record of an actor address, or null when there is none.
+TrackedActor* FindRecord(ActorTracker& tracker, HostAddress actor);
+
+// The record of an actor address, made with every field 0 when there is none. Null when
+// no memory is left for it: that actor simply gets no record on this frame.
+TrackedActor* FindOrInsertRecord(ActorTracker& tracker, HostAddress actor);

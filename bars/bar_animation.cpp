@@ -1,26 +1,63 @@
+// The arithmetic here is written term for term, and some forms look redundant on purpose:
+// `(d - deathFadeStart) + (d - deathFadeStart)` rather than a product, `+ 0.0f` in the
+// near fade, `0.0f - (...)` in the far fade, and the living trail's drain computed in
+// double from the widened floats. Each is the form whose float result, to the last bit and
+// the sign of a zero, is the one every bar is drawn with; an algebraically equal rewrite
+// may round differently (the drain in float does: 0.247500002 instead of 0.247500017).
+// The tests that pin these results: BarAnimationTest.LivingDrainIsComputedInDouble,
+// .TrailHoldsThenDrainsInDoubleAndStopsAtHealth, .DeathFadeStartsAfterOneSecondAndBlinks
+// and .DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen.
 #include "bars/bar_animation.h"
 
 #include <cmath>
 
 namespace {
 
+// A dead actor's bar: shown for this long after death, fading out linearly from
+// deathFadeStart, two units of opacity per second (1.0 s to 1.5 s), and blinking all along.
 constexpr float deathDisplayTime = 1.5f;
-constexpr float hideTimeout = 2.0f;
 constexpr float deathFadeStart = 1.0f;
-constexpr float minDeathDrainRate = 0.75f;
-constexpr double livingDrainRate = 0.75;
+constexpr float fullOpacity = 1.0f;
+// The blink: sin(deathTime / blinkDivisor + blinkPhase), scaled and lifted into 0..1.
 constexpr float blinkDivisor = 0.05f;
 constexpr float blinkPhase = 1.5708f; // deliberately not the float nearest pi/2
+constexpr float blinkScale = 0.5f;
+constexpr float blinkOffset = 0.5f;
+
+// Seconds after an actor stops being engaged until its bar goes.
+constexpr float hideTimeout = 2.0f;
+
+// The trail drains at this rate per second while the actor lives (computed in double);
+// at death it latches at least this rate, so that it empties within a second.
+constexpr double livingDrainRate = 0.75;
+constexpr float minDeathDrainRate = 0.75f;
+
+// The bar floats this far above the actor's position, along the host's up axis.
 constexpr float anchorLift = 1.15f;
+
+// Distance fades: in over depths 2 to 5, out over depths 70 to 110.
 constexpr float nearFadeStart = 2.0f;
 constexpr float nearFadeLength = 3.0f;
 constexpr float farFadeEnd = 110.0f;
 constexpr float farFadeLength = 40.0f;
+
+// Every colour's alpha before the opacity multiplies it.
 constexpr float colorAlpha = 0.7f;
 
 constexpr ColorRGBA frameAlive = {1.0f, 1.0f, 1.0f, colorAlpha};
 constexpr ColorRGBA frameDead = {1.0f, 0.5f, 0.5f, colorAlpha};
 constexpr ColorRGBA trailGrey = {0.9f, 0.9f, 0.9f, colorAlpha};
+
+// Health bands, from the top: each fill colour is used above its threshold.
+constexpr double greenAbove = 0.8;
+constexpr double yellowGreenAbove = 0.6;
+constexpr double yellowAbove = 0.4;
+constexpr double orangeAbove = 0.2;
+constexpr ColorRGBA fillGreen = {0.0f, 1.0f, 0.0f, colorAlpha};
+constexpr ColorRGBA fillYellowGreen = {0.75f, 1.0f, 0.375f, colorAlpha};
+constexpr ColorRGBA fillYellow = {1.0f, 1.0f, 0.0f, colorAlpha};
+constexpr ColorRGBA fillOrange = {1.0f, 0.5f, 0.0f, colorAlpha};
+constexpr ColorRGBA fillRed = {1.0f, 0.0f, 0.0f, colorAlpha};
 
 // NaN health counts as alive.
 bool IsDead(float health) {
@@ -31,19 +68,19 @@ bool IsDead(float health) {
 // lands in the upper band.
 ColorRGBA FillColorFor(float h) {
     const double health = h;
-    if (health > 0.8) {
-        return {0.0f, 1.0f, 0.0f, colorAlpha};
+    if (health > greenAbove) {
+        return fillGreen;
     }
-    if (health > 0.6) {
-        return {0.75f, 1.0f, 0.375f, colorAlpha};
+    if (health > yellowGreenAbove) {
+        return fillYellowGreen;
     }
-    if (health > 0.4) {
-        return {1.0f, 1.0f, 0.0f, colorAlpha};
+    if (health > yellowAbove) {
+        return fillYellow;
     }
-    if (health > 0.2) {
-        return {1.0f, 0.5f, 0.0f, colorAlpha};
+    if (health > orangeAbove) {
+        return fillOrange;
     }
-    return {1.0f, 0.0f, 0.0f, colorAlpha};
+    return fillRed;
 }
 
 float Clamp01Fade(float t) {
@@ -94,7 +131,7 @@ void AdvanceTrail(BarState& bar, float frameDelta) {
 
 bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, BarEntry* entry) {
     const bool dead = IsDead(bar.health);
-    float deathFade = 1.0f;
+    float deathFade = fullOpacity;
     if (dead && bar.deathTime >= deathDisplayTime) {
         return false;
     }
@@ -118,7 +155,7 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
             bar.trailHold = 0.0f;
         }
         if (d > deathFadeStart) {
-            deathFade = 1.0f - ((d - 1.0f) + (d - 1.0f));
+            deathFade = fullOpacity - ((d - deathFadeStart) + (d - deathFadeStart));
         }
         bar.deathTime = d + frameDelta;
     }
@@ -128,7 +165,7 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     if (dead) {
         const float x = bar.deathTime / blinkDivisor + blinkPhase;
         const float s = static_cast<float>(std::sin(static_cast<double>(x)));
-        deathFade = (s * 0.5f + 0.5f) * deathFade;
+        deathFade = (s * blinkScale + blinkOffset) * deathFade;
     }
 
     D3DXVECTOR3 point;

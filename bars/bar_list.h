@@ -4,22 +4,15 @@
 #include <vector>
 
 #include "d3d/d3d.h"
-#include "overlay/color.h"
+#include "overlay/bar_entry.h"
 
-struct BarEntry {
-    D3DXVECTOR4 anchor; // view space; z is the depth, w is carried and unused
-    ColorRGBA frameColor;
-    ColorRGBA fillColor;
-    ColorRGBA trailColor;
-    float health;      // >= 0, no upper bound
-    float trailHealth; // >= 0
-};
-static_assert(sizeof(BarEntry) == 18 * sizeof(float), "BarEntry is eighteen floats");
+struct ActorTracker;
+struct DepthSortScratch;
 
 // Emptied, never shrunk, every shown frame: its capacity carries over.
 using BarList = std::vector<BarEntry>;
 
-extern BarList barList;
-
-// Advances every record's timers and rebuilds barList from the tracker, farthest first.
-void BuildBarList();
+// Advances every tracked record's timers by frameDelta and rebuilds the list from the
+// tracker, farthest first. hostViewMatrix is read where the host keeps it.
+void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
+                  const D3DXMATRIX* hostViewMatrix, DepthSortScratch& sortScratch);

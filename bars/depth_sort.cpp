@@ -6,6 +6,12 @@
 
 namespace {
 
+// A key is the depth's FartherFirstKey in its upper 32 bits and the entry's index in the
+// lower 32.
+constexpr int indexBits = 32;
+constexpr std::uint64_t indexMask = 0xFFFFFFFFU;
+constexpr std::uint32_t floatSignBit = 0x80000000U;
+
 bool FartherFirst(const BarEntry& a, const BarEntry& b) {
     return a.anchor.z > b.anchor.z;
 }
@@ -16,13 +22,13 @@ std::uint64_t* RadixSortKeys(std::uint64_t* keys, std::uint64_t* spare, std::siz
                              std::uint32_t (&counts)[radixPasses][radixDigits]) {
     std::memset(counts, 0, sizeof counts);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t k = keys[i] >> 32;
+        const std::uint64_t k = keys[i] >> indexBits;
         ++counts[0][k & (radixDigits - 1)];
         ++counts[1][(k >> radixDigitBits) & (radixDigits - 1)];
         ++counts[2][k >> (2 * radixDigitBits)];
     }
     for (int pass = 0; pass < radixPasses; ++pass) {
-        const int shift = 32 + radixDigitBits * pass;
+        const int shift = indexBits + radixDigitBits * pass;
         std::uint32_t* count = counts[pass];
         if (count[(keys[0] >> shift) & (radixDigits - 1)] == n) {
             continue;
@@ -46,13 +52,13 @@ std::uint64_t* RadixSortKeys(std::uint64_t* keys, std::uint64_t* spare, std::siz
 // placed is marked by pointing at itself.
 void PermuteList(BarEntry* list, std::uint64_t* order, std::size_t n) {
     for (std::size_t start = 0; start < n; ++start) {
-        if ((order[start] & 0xFFFFFFFFU) == start) {
+        if ((order[start] & indexMask) == start) {
             continue;
         }
         const BarEntry first = list[start];
         std::size_t to = start;
         for (;;) {
-            const std::size_t from = order[to] & 0xFFFFFFFFU;
+            const std::size_t from = order[to] & indexMask;
             order[to] = to;
             if (from == start) {
                 list[to] = first;
@@ -83,7 +89,9 @@ bool GrowScratch(DepthSortScratch& scratch, std::size_t n) {
 std::uint32_t FartherFirstKey(float depth) {
     std::uint32_t bits;
     std::memcpy(&bits, &depth, sizeof bits);
-    const std::uint32_t ascending = (bits & 0x80000000U) != 0 ? ~bits : bits | 0x80000000U;
+    // Negative floats order backwards as integers: flipping every bit of those and only the
+    // sign bit of the others gives keys that ascend with the depth.
+    const std::uint32_t ascending = (bits & floatSignBit) != 0 ? ~bits : bits | floatSignBit;
     return ~ascending;
 }
 
@@ -100,7 +108,7 @@ void SortFarToNear(BarList& list, DepthSortScratch& scratch) {
     // their order.
     std::uint64_t* keys = scratch.keys.data();
     for (std::size_t i = 0; i < n; ++i) {
-        keys[i] = std::uint64_t{FartherFirstKey(list[i].anchor.z)} << 32 | i;
+        keys[i] = std::uint64_t{FartherFirstKey(list[i].anchor.z)} << indexBits | i;
     }
     if (n < radixSortMinimum) {
         std::sort(keys, keys + n);

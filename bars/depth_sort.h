@@ -20,7 +20,7 @@ constexpr std::size_t radixDigits = std::size_t{1} << radixDigitBits;
 struct DepthSortScratch {
     std::vector<std::uint64_t> keys;
     std::vector<std::uint64_t> spare;
-    std::uint32_t counts[radixPasses][radixDigits];
+    std::uint32_t counts[radixPasses][radixDigits] = {};
 };
 
 // Ascending key order is descending depth. -0 and +0 become neighbouring keys (+0 first),

@@ -1,95 +1,89 @@
 #include "bars/frame_driver.h"
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
 #include "host/host_game.h"
-#include "overlay/bar_geometry.h"
-#include "overlay/overlay_renderer.h"
 
 namespace {
 
+// The host's status mode on which a set suppression latch lets go; an absent status object
+// counts as mode 0.
 constexpr std::uint32_t statusModeClearsLatch = 3;
+constexpr std::uint32_t absentStatusMode = 0;
 
-void SampleHostStatus() {
+// The latch can only be set early in a scene: below this many seconds of scene time, and
+// while the host's status level is below this.
+constexpr float latchSceneTimeLimit = 1.0f;
+constexpr float latchStatusLevelLimit = 1.0f;
+
+void SampleHostStatus(FrameDriverState& driver) {
     const HostStatus status = ReadHostStatus();
     if (status.present) {
-        frameDriver.statusLevel = status.level;
+        driver.statusLevel = status.level;
     }
-    const std::uint32_t mode = status.present ? status.mode : 0;
-    frameDriver.statusModeNot3 = mode != statusModeClearsLatch;
+    const std::uint32_t mode = status.present ? status.mode : absentStatusMode;
+    driver.statusModeNot3 = mode != statusModeClearsLatch;
 }
 
-void AdvanceFrameClock() {
+void AdvanceFrameClock(FrameClock& clock) {
     const float hostClock = ReadHostClock();
-    if (frameClock.lastClock == -1.0f) {
-        frameClock.lastClock = hostClock;
+    if (clock.lastClock == noPreviousClock) {
+        clock.lastClock = hostClock;
     }
-    frameClock.frameDelta = hostClock - frameClock.lastClock;
-    frameClock.lastClock = hostClock;
+    clock.frameDelta = hostClock - clock.lastClock;
+    clock.lastClock = hostClock;
 }
 
-// Maps the view-space geometry of the bars through the host's own camera.
-void ComputeViewTransform() {
-    frameDriver.viewMatrix = HostViewMatrix();
-    frameDriver.viewProjMatrix = HostViewProjMatrix();
-    // A singular view matrix leaves last frame's inverse in place; the result is unused.
-    D3DXMatrixInverse(&frameDriver.viewTransform, nullptr, frameDriver.viewMatrix);
-    D3DXMatrixMultiply(&frameDriver.viewTransform, &frameDriver.viewTransform,
-                       frameDriver.viewProjMatrix);
+// Maps the view-space geometry of the bars through the host's own camera:
+// inverse(view) x viewProj, so a view-space point lands where the host's camera puts it.
+void ComputeViewTransform(FrameDriverState& driver) {
+    const D3DXMATRIX* viewMatrix = HostViewMatrix();
+    const D3DXMATRIX* viewProjMatrix = HostViewProjMatrix();
+    // A singular view matrix leaves the output untouched: last frame's product stays in
+    // place and is multiplied by viewProj again. The inverse's result is not looked at.
+    D3DXMatrixInverse(&driver.viewTransform, nullptr, viewMatrix);
+    D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, viewProjMatrix);
 }
 
-void FollowHostScene() {
-    frameDriver.sceneActive = ReadHostSceneActive();
-    if (frameDriver.sceneActive) {
-        frameDriver.sceneTime = frameDriver.sceneTime + ReadHostFrameStep();
+void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {
+    driver.sceneActive = ReadHostSceneActive();
+    if (driver.sceneActive) {
+        driver.sceneTime = driver.sceneTime + ReadHostFrameStep();
     } else {
-        frameDriver.sceneTime = 0.0f;
-        ClearTrackedActors();
+        driver.sceneTime = 0.0f;
+        ClearTrackedActors(tracker);
     }
 }
 
-void RefreshUiFlag() {
-    ReadHostUiFlag(&frameDriver.uiFlag);
+void RefreshUiFlag(FrameDriverState& driver) {
+    ReadHostUiFlag(&driver.uiFlag);
 }
 
 // Bars stay off from the first second of a scene opened with the UI flag up, until the
 // host reports mode 3. Returns true when the set condition held on this call.
-bool UpdateSuppressLatch() {
-    const bool setCondition = frameDriver.sceneActive && frameDriver.uiFlag != 0 &&
-                              1.0f > frameDriver.sceneTime && 1.0f > frameDriver.statusLevel;
+bool UpdateSuppressLatch(FrameDriverState& driver) {
+    // Strict comparisons: exactly at a limit, or NaN, the latch is not set.
+    const bool setCondition = driver.sceneActive && driver.uiFlag != 0 &&
+                              latchSceneTimeLimit > driver.sceneTime &&
+                              latchStatusLevelLimit > driver.statusLevel;
     if (setCondition) {
-        frameDriver.suppressLatch = true;
+        driver.suppressLatch = true;
         return true;
     }
-    if (!frameDriver.statusModeNot3) {
-        frameDriver.suppressLatch = false;
+    if (!driver.statusModeNot3) {
+        driver.suppressLatch = false;
     }
     return false;
 }
 
-void RunBarPipeline() {
-    UpdateTrackedActors();
-    BuildBarList();
-    BeginOverlay(overlayRenderer, &frameDriver.viewTransform);
-    for (const BarEntry& entry : barList) {
-        DrawBar(overlayRenderer, entry);
-    }
-    EndOverlay(overlayRenderer);
-}
-
 } // namespace
 
-void DrawActorBars() {
-    SampleHostStatus();
-    AdvanceFrameClock();
-    ComputeViewTransform();
-    FollowHostScene();
-    RefreshUiFlag();
-    if (UpdateSuppressLatch()) {
-        return;
+bool FollowHostFrame(ActorTracker& tracker, FrameClock& clock, FrameDriverState& driver) {
+    SampleHostStatus(driver);
+    AdvanceFrameClock(clock);
+    ComputeViewTransform(driver);
+    FollowHostScene(driver, tracker);
+    RefreshUiFlag(driver);
+    if (UpdateSuppressLatch(driver)) {
+        return false;
     }
-    if (!frameDriver.sceneActive || frameDriver.suppressLatch) {
-        return;
-    }
-    RunBarPipeline();
+    return driver.sceneActive && !driver.suppressLatch;
 }

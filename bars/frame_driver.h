@@ -4,26 +4,52 @@
 
 #include <cstdint>
 
+#include "bars/actor_tracker.h"
+#include "bars/bar_list.h"
+#include "bars/depth_sort.h"
 #include "d3d/d3d.h"
+#include "host/host_game.h"
+#include "overlay/bar_geometry.h"
+#include "overlay/overlay_renderer.h"
+
+// lastClock's mark of no previous call. A host clock that reads exactly this starts the
+// clock over: the next call's frameDelta is 0.
+constexpr float noPreviousClock = -1.0f;
 
 struct FrameClock {
-    float lastClock;  // -1.0: no previous call
-    float frameDelta; // seconds since the previous call; never clamped
+    float lastClock = noPreviousClock; // the host clock as read on the previous call
+    float frameDelta = 0.0f;           // seconds since the previous call; never clamped
 };
 
 struct FrameDriverState {
-    float statusLevel; // last level read; kept while the status object is absent
-    bool statusModeNot3;
-    bool sceneActive;
-    float sceneTime; // seconds since the scene became active; 0 while inactive
-    std::uint8_t uiFlag;
-    bool suppressLatch; // while set, no bars are shown
-    D3DXMATRIX viewTransform;
-    const D3DXMATRIX* viewMatrix;
-    const D3DXMATRIX* viewProjMatrix;
+    float statusLevel = 0.0f; // last level read; kept while the status object is absent
+    bool statusModeNot3 = false;
+    bool sceneActive = false;
+    float sceneTime = 0.0f; // seconds since the scene became active; 0 while inactive
+    std::uint8_t uiFlag = 0;
+    bool suppressLatch = false; // while set, no bars are shown
+    D3DXMATRIX viewTransform{}; // recomputed every call, before it is read
 };
 
-extern FrameClock frameClock;
-extern FrameDriverState frameDriver;
+// Everything a call does whatever the gate decides: samples the host, advances the clock,
+// recomputes the view transform, follows the scene (emptying the tracker while it is
+// inactive) and updates the suppression latch. True when bars are shown on this call.
+bool FollowHostFrame(ActorTracker& tracker, FrameClock& clock, FrameDriverState& driver);
 
-void DrawActorBars();
+// One host frame over the objects the module keeps between frames: when the gate opens,
+// the bar pipeline in its fixed order. Inline so that the objects' addresses are worked
+// out where they are known, not kept in registers across the pipeline.
+inline void DrawActorBars(ActorTracker& tracker, BarList& list, OverlayRenderer& renderer,
+                          FrameClock& clock, FrameDriverState& driver,
+                          DepthSortScratch& sortScratch) {
+    if (!FollowHostFrame(tracker, clock, driver)) {
+        return;
+    }
+    UpdateTrackedActors(tracker);
+    BuildBarList(tracker, list, clock.frameDelta, HostViewMatrix(), sortScratch);
+    BeginOverlay(renderer, ReadHostDevice(), &driver.viewTransform);
+    for (const BarEntry& entry : list) {
+        DrawBar(renderer, entry);
+    }
+    EndOverlay(renderer);
+}

@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
+#include "host/host_game.h"
 #include "tests/support/counting_allocator.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/module_objects.h"
 #include "tests/support/recording_device.h"
 
 using namespace fakehost;
@@ -101,6 +100,7 @@ enum class Flow { steady, churn };
 // Every actor the scene can list is written to host memory once; a frame only rewrites the
 // host's actor array where actors are replaced, and the clock.
 struct Scene {
+    ModuleObjects module; // as at load when the scene is made
     Flow flow;
     std::int32_t listedCount;
     std::vector<HostAddress> addresses; // every address the scene may list
@@ -134,21 +134,20 @@ Actor MakeActor(HostAddress address, std::uint32_t n, Flow flow, const Camera& c
 }
 
 void WriteListSlot(std::size_t slot, HostAddress address) {
-    Write(actorArray + static_cast<HostAddress>(4 * slot), address);
+    Write(actorArray + static_cast<HostAddress>(slot) * hostlayout::actorListEntrySize, address);
 }
 
 // A churn scene has twice as many actors as it lists. One in ten of them comes back at its
 // other address each time: the tracker sees returning addresses whose record still lives,
 // addresses whose record has been pruned, and departed records waiting for the prune.
-Scene MakeScene(std::int32_t count, Flow flow) {
-    ResetModuleAndHost();
+void MakeScene(Scene& scene, std::int32_t count, Flow flow) {
+    ResetHost();
     SetUpShowingHost();
     const Camera camera = MakeCamera();
     SetViewMatrix(camera.view);
     SetViewProjMatrix(camera.viewProj);
     SetDevice(&nullDevice);
 
-    Scene scene;
     scene.flow = flow;
     scene.listedCount = count;
     const std::uint32_t n = static_cast<std::uint32_t>(count);
@@ -170,7 +169,6 @@ Scene MakeScene(std::int32_t count, Flow flow) {
     Write(hostlayout::actorListPointer, actorArray);
     SetActorCount(count);
     SetClock(scene.clock);
-    return scene;
 }
 
 // Actor k's second address is k + 2n.
@@ -212,11 +210,12 @@ void NextFrame(Scene& scene) {
 // valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
 inline void RunFrame(Scene& scene, bool wholeFrame) {
     NextFrame(scene);
+    ModuleObjects& m = scene.module;
     if (wholeFrame) {
-        DrawActorBars();
+        DrawFrame(m);
     } else {
-        UpdateTrackedActors();
-        BuildBarList();
+        UpdateTrackedActors(m.tracker);
+        BuildBarList(m.tracker, m.list, frameSeconds, HostViewMatrix(), m.sortScratch);
     }
 }
 
@@ -236,7 +235,9 @@ void WarmUp(Scene& scene, bool wholeFrame) {
 // Set when a steady frame allocated: the run then fails, so the smoke test catches it.
 bool steadyFrameAllocated = false;
 
-void Report(benchmark::State& state, Flow flow, std::int32_t count, std::size_t allocations) {
+void Report(benchmark::State& state, const Scene& scene, std::int32_t count,
+            std::size_t allocations) {
+    const Flow flow = scene.flow;
     if (flow == Flow::steady && allocations != 0) {
         steadyFrameAllocated = true;
         state.SkipWithError("a steady frame allocated");
@@ -248,32 +249,33 @@ void Report(benchmark::State& state, Flow flow, std::int32_t count, std::size_t 
     }
     state.counters["allocs/frame"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
-    state.counters["bars"] = static_cast<double>(barList.size());
-    state.counters["records"] = static_cast<double>(actorTracker.records.size());
+    state.counters["bars"] = static_cast<double>(scene.module.list.size());
+    state.counters["records"] = static_cast<double>(scene.module.tracker.records.size());
 }
 
 void WholeFrame(benchmark::State& state, Flow flow) {
     const auto count = static_cast<std::int32_t>(state.range(0));
-    Scene scene = MakeScene(count, flow);
+    Scene scene;
+    MakeScene(scene, count, flow);
     WarmUp(scene, true);
     const std::size_t before = countingallocator::allocations;
     for (auto _ : state) {
         MeasuredFrame(scene, true);
     }
-    Report(state, flow, count, countingallocator::allocations - before);
+    Report(state, scene, count, countingallocator::allocations - before);
 }
 
 // The frame driver's clock step is left out: every frame is one 60th of a second.
 void PipelineOnly(benchmark::State& state, Flow flow) {
     const auto count = static_cast<std::int32_t>(state.range(0));
-    Scene scene = MakeScene(count, flow);
-    frameClock.frameDelta = frameSeconds;
+    Scene scene;
+    MakeScene(scene, count, flow);
     WarmUp(scene, false);
     const std::size_t before = countingallocator::allocations;
     for (auto _ : state) {
         MeasuredFrame(scene, false);
     }
-    Report(state, flow, count, countingallocator::allocations - before);
+    Report(state, scene, count, countingallocator::allocations - before);
 }
 
 void WholeFrameSteady(benchmark::State& state) {

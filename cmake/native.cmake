@@ -4,12 +4,14 @@ option(ACTORBARS_TESTS "Build the unit tests" ON)
 option(ACTORBARS_BENCHMARKS "Build the benchmarks" OFF)
 option(ACTORBARS_FUZZ "Build the fuzz target (clang)" OFF)
 
+# Linked by every native target, so that the whole program is instrumented alike.
+add_library(actorbars_sanitizers INTERFACE)
 if(ACTORBARS_SANITIZE)
     set(ACTORBARS_SANITIZER_FLAGS
         -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all
         -fno-omit-frame-pointer)
-    add_compile_options(${ACTORBARS_SANITIZER_FLAGS})
-    add_link_options(${ACTORBARS_SANITIZER_FLAGS})
+    target_compile_options(actorbars_sanitizers INTERFACE ${ACTORBARS_SANITIZER_FLAGS})
+    target_link_options(actorbars_sanitizers INTERFACE ${ACTORBARS_SANITIZER_FLAGS})
 endif()
 
 add_library(actorbars_logic STATIC
@@ -18,6 +20,10 @@ add_library(actorbars_logic STATIC
     d3d/d3dx_native.cpp
 )
 target_include_directories(actorbars_logic PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(actorbars_logic
+    PRIVATE actorbars_warnings
+    PUBLIC actorbars_sanitizers
+)
 
 if(ACTORBARS_TESTS OR ACTORBARS_BENCHMARKS OR ACTORBARS_FUZZ)
     add_subdirectory(tests/support)

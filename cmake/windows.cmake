@@ -4,6 +4,7 @@ add_library(actorbars SHARED
     ${ACTORBARS_LOGIC_SOURCES}
     module/dll_main.cpp
     module/frame_hook.cpp
+    module/module_state.cpp
 )
 target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})
 # SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
@@ -12,7 +13,7 @@ target_link_options(actorbars PRIVATE
     -static -static-libgcc -static-libstdc++
     -Wl,--exclude-all-symbols
 )
-target_link_libraries(actorbars PRIVATE d3dx9_43)
+target_link_libraries(actorbars PRIVATE actorbars_warnings d3dx9_43)
 set_target_properties(actorbars PROPERTIES PREFIX "" OUTPUT_NAME actorbars)
 
 # The documented place of the module.
@@ -28,11 +29,10 @@ add_test(NAME dll_tables
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${ACTORBARS_OBJDUMP} -DDLL=$<TARGET_FILE:actorbars>
             -P ${PROJECT_SOURCE_DIR}/tests/dll/check_dll_tables.cmake)
 
-if(EXISTS ${PROJECT_SOURCE_DIR}/standin/CMakeLists.txt)
+# The stand-in host and its checks, run under Wine through the project's wrapper. Off, the
+# build makes the DLL alone, with no need for the PNG writer the demo uses.
+option(ACTORBARS_STANDIN "Build the stand-in host and its end-to-end tests" ON)
+if(ACTORBARS_STANDIN)
     add_subdirectory(standin)
-endif()
-
-# The stand-in host's checks, run under Wine through the project's wrapper.
-if(EXISTS ${PROJECT_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
     add_subdirectory(tests/e2e)
 endif()

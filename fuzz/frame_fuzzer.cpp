@@ -10,11 +10,11 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "bars/frame_driver.h"
 #include "host/host_game.h"
 #include "tests/support/counting_allocator.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/frame_invariants.h"
+#include "tests/support/module_objects.h"
 #include "tests/support/recording_device.h"
 
 using namespace fakehost;
@@ -242,14 +242,14 @@ bool ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
 
 // A frame on which the heap is exhausted. The recording device cannot log without memory:
 // a device that records nothing stands in for it on that frame.
-void DrawWithoutMemory(RecordingDevice& device) {
+void DrawWithoutMemory(ModuleObjects& module, RecordingDevice& device) {
     static NullDevice quiet;
     const bool recording = ReadHostDevice() == &device;
     if (recording) {
         SetDevice(&quiet);
     }
     countingallocator::failAllocations = true;
-    DrawActorBars();
+    DrawFrame(module);
     countingallocator::failAllocations = false;
     if (recording) {
         SetDevice(&device);
@@ -260,33 +260,35 @@ void DrawWithoutMemory(RecordingDevice& device) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    ResetModuleAndHost();
+    ResetHost();
+    ModuleObjects module; // fresh for every input, as at load
     RecordingDevice device;
     Run run;
     frameinvariants::Watch watch;
     SetUpShowingHost();
     SetDevice(&device);
-    for (int frame = 0; frame < maxFrames && in.remaining_bytes() > 0; ++frame) {
+    for (int n = 0; n < maxFrames && in.remaining_bytes() > 0; ++n) {
         const bool withoutMemory = ChangeHost(in, run, device);
-        frameinvariants::BeforeFrame(watch);
+        frameinvariants::BeforeFrame(watch, module);
         // An exception leaving the frame would unwind into the host's code.
         try {
             if (withoutMemory) {
-                DrawWithoutMemory(device);
+                DrawWithoutMemory(module, device);
             } else {
-                DrawActorBars();
+                DrawFrame(module);
             }
         } catch (...) {
-            std::fprintf(stderr, "frame %d: an exception escaped DrawActorBars\n", frame);
+            std::fprintf(stderr, "frame %d: an exception escaped DrawActorBars\n", n);
             std::abort();
         }
         const bool deviceHanded = !withoutMemory && ReadHostDevice() == &device;
-        const std::string failure = frameinvariants::AfterFrame(watch, device, deviceHanded);
+        const std::string failure =
+            frameinvariants::AfterFrame(watch, module, device, deviceHanded);
         if (!failure.empty()) {
-            std::fprintf(stderr, "frame %d: %s\n", frame, failure.c_str());
+            std::fprintf(stderr, "frame %d: %s\n", n, failure.c_str());
             std::abort();
         }
     }
-    ResetModuleAndHost();
+    ResetHost();
     return 0;
 }

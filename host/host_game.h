@@ -64,7 +64,8 @@ inline std::int32_t ReadHostActorCount() {
 
 inline HostAddress ReadHostActor(std::int32_t index) {
     const HostAddress list = ReadHostPointer(hostlayout::actorListPointer);
-    return ReadHost<HostAddress>(list + static_cast<HostAddress>(index) * 4U);
+    return ReadHost<HostAddress>(list +
+                                 static_cast<HostAddress>(index) * hostlayout::actorListEntrySize);
 }
 
 // A cache hint for an actor about to be read: never faults, loads nothing.

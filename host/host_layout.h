@@ -6,10 +6,12 @@
 
 namespace hostlayout {
 
-// The frame call the module reroutes: a 5-byte `call rel32`.
+// The frame call the module reroutes: a 5-byte `call rel32`, its opcode byte followed by
+// the 4-byte displacement from the next instruction.
 constexpr HostAddress callSite = 0x6E75A7;
+constexpr HostAddress callLength = 5;
 constexpr HostAddress callDisplacement = callSite + 1;
-constexpr HostAddress callNextInstruction = callSite + 5;
+constexpr HostAddress callNextInstruction = callSite + callLength;
 constexpr std::uint8_t callOpcode = 0xE8;
 
 constexpr HostAddress clock = 0x9885D8;          // f32 seconds
@@ -26,6 +28,7 @@ constexpr HostAddress uiInnerOffset = 0x10;
 constexpr HostAddress uiFlagOffset = 0x47;
 constexpr HostAddress actorCount = 0x92CEA4;       // i32
 constexpr HostAddress actorListPointer = 0x92CE9C; // -> u32 actor addresses
+constexpr HostAddress actorListEntrySize = 4;      // one 32-bit actor address per entry
 constexpr HostAddress devicePointer = 0x982BDC;    // -> IDirect3DDevice9
 
 // Actor object layout.
@@ -38,6 +41,7 @@ constexpr HostAddress positionLink1Offset = 0x30;     // -> at +0x30
 constexpr HostAddress positionLink2Offset = 0x00;     // -> at +0
 constexpr HostAddress positionOffset = 0x10;          // f32[3]
 
+// An actor of this kind gets no record (one it already has is kept, not refreshed).
 constexpr std::uint32_t untrackedActorKind = 0xB80933AA;
 
 } // namespace hostlayout

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "bars/frame_driver.h"
 #include "host/host_layout.h"
 #include "module/call_patch.h"
+#include "module/module_state.h"
 
 extern "C" {
 
@@ -14,7 +14,7 @@ __attribute__((used)) std::uint32_t savedCallee = 0;
 // exception may unwind into the game's frames.
 __attribute__((used, force_align_arg_pointer)) void RunHostFrame() noexcept {
     try {
-        DrawActorBars();
+        DrawModuleFrame(moduleState);
     } catch (...) {
     }
 }
@@ -45,11 +45,13 @@ _OnHostFrame:
 
 namespace {
 
-constexpr SIZE_T callSize = 5;
+constexpr SIZE_T callSize = hostlayout::callLength;
 static_assert(hostlayout::callDisplacement % sizeof(std::int32_t) == 0,
               "the displacement must be one aligned store");
 
-bool IsReadableCode(const void* address, SIZE_T size) {
+// Committed, readable and not a guard page over the whole range, executable or not: enough
+// to look at the opcode byte without faulting.
+bool IsReadableMemory(const void* address, SIZE_T size) {
     MEMORY_BASIC_INFORMATION info;
     if (VirtualQuery(address, &info, sizeof info) == 0 || info.State != MEM_COMMIT) {
         return false;
@@ -77,7 +79,7 @@ bool PinModule() {
 void InstallFrameHook() {
     auto* site = reinterpret_cast<unsigned char*>(hostlayout::callSite);
     // Any other byte means another game build: writing there would corrupt its code.
-    if (!IsReadableCode(site, callSize) || site[0] != hostlayout::callOpcode) {
+    if (!IsReadableMemory(site, callSize) || site[0] != hostlayout::callOpcode) {
         return;
     }
     if (!PinModule()) {

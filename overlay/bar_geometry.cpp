@@ -35,7 +35,7 @@ D3DXVECTOR4 Corner(float x, float y, float z) {
     p.x = x;
     p.y = y;
     p.z = z;
-    p.w = 1.0f;
+    p.w = 1.0f; // a point, not a direction
     return p;
 }
 
@@ -53,8 +53,7 @@ void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
     const D3DXVECTOR4 p1 = Corner(e.xRight, e.yBottom, e.z);
     const D3DXVECTOR4 p2 = Corner(e.xRight, e.yTop, e.z);
     const D3DXVECTOR4 p3 = Corner(e.xLeft, e.yTop, e.z);
-    // Drawn repeatedly so that thin lines blend up to a solid outline.
     for (int pass = 0; pass < outlinePasses; ++pass) {
-        DrawPolyline(renderer, entry.frameColor, 8, p0, p1, p1, p2, p2, p3, p3, p0);
+        DrawPolyline(renderer, entry.frameColor, outlinePoints, p0, p1, p1, p2, p2, p3, p3, p0);
     }
 }

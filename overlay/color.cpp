@@ -4,16 +4,20 @@
 
 namespace {
 
-// Truncates toward zero, as the device colour always has. A NaN or out-of-range component
+constexpr float byteScale = 255.0f;
+constexpr std::uint32_t byteMax = 255;
+
+// Scaled in float and truncated toward zero, never rounded: 0.7 packs to 0xB2 and 0.5 to
+// 0x7F, the bytes the stand-in host's pixel checks expect. A NaN or out-of-range component
 // (never produced by the bar model) is pinned to 0..255 first: converting it unchecked
 // would be undefined.
 std::uint32_t PackComponent(float component) {
-    const float scaled = component * 255.0f;
+    const float scaled = component * byteScale;
     if (!(scaled > 0.0f)) {
         return 0;
     }
-    if (scaled >= 255.0f) {
-        return 255;
+    if (scaled >= byteScale) {
+        return byteMax;
     }
     return static_cast<std::uint32_t>(scaled);
 }

@@ -1,10 +1,7 @@
-// Colours as the bar model computes them, and their packing for the device.
+// Packing a bar's colours for the device.
 #pragma once
 
 #include "d3d/d3d.h"
-
-struct ColorRGBA {
-    float r, g, b, a;
-};
+#include "overlay/bar_entry.h"
 
 D3DCOLOR PackColor(ColorRGBA color);

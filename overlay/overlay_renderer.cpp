@@ -2,8 +2,6 @@
 
 #include <cstdarg>
 
-#include "host/host_game.h"
-
 namespace {
 
 struct RenderStateValue {
@@ -12,7 +10,8 @@ struct RenderStateValue {
 };
 
 // Every render state the overlay depends on, in the order they are set. The blend
-// operation appears twice, as it always has.
+// operation is set twice, second and thirteenth, to the same value: the sequence of calls
+// the device sees is fixed call for call, and the tests compare it whole.
 constexpr RenderStateValue overlayRenderStates[] = {
     {D3DRS_ALPHABLENDENABLE, TRUE},
     {D3DRS_BLENDOP, D3DBLENDOP_ADD},
@@ -85,16 +84,9 @@ void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX* viewT
 
 } // namespace
 
-OverlayRenderer MakeOverlayRenderer() {
-    OverlayRenderer renderer{};
-    for (int i = 0; i < 4; ++i) {
-        renderer.identityMatrix.m[i][i] = 1.0f;
-    }
-    return renderer;
-}
-
-void BeginOverlay(OverlayRenderer& renderer, const D3DXMATRIX* viewTransform) {
-    renderer.device = ReadHostDevice();
+void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
+                  const D3DXMATRIX* viewTransform) {
+    renderer.device = device;
     renderer.stateBlock = nullptr;
     if (renderer.device == nullptr) {
         return;
@@ -110,7 +102,7 @@ void BeginOverlay(OverlayRenderer& renderer, const D3DXMATRIX* viewTransform) {
 }
 
 void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count, ...) {
-    if (renderer.device == nullptr || count < 2) {
+    if (renderer.device == nullptr || count < minPolylinePoints) {
         return;
     }
     const std::int32_t n = count > maxPolylinePoints ? maxPolylinePoints : count;

@@ -14,20 +14,32 @@ struct OverlayVertex {
 constexpr DWORD overlayVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 static_assert(sizeof(OverlayVertex) == 16, "OverlayVertex must match its FVF");
 
+// A line strip needs two points; points past the 64th are not read.
+constexpr int minPolylinePoints = 2;
 constexpr int maxPolylinePoints = 64;
 
+inline D3DXMATRIX IdentityMatrix() {
+    D3DXMATRIX m;
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            m.m[r][c] = r == c ? 1.0f : 0.0f;
+        }
+    }
+    return m;
+}
+
+// As constructed, the renderer's state at load.
 struct OverlayRenderer {
-    D3DXMATRIX identityMatrix;
-    IDirect3DDevice9* device;         // borrowed for one frame; null: draw nothing
-    IDirect3DStateBlock9* stateBlock; // the host's state, captured for one frame
+    D3DXMATRIX identityMatrix = IdentityMatrix(); // world and projection: view space is kept
+    IDirect3DDevice9* device = nullptr;           // borrowed for one frame; null: draw nothing
+    IDirect3DStateBlock9* stateBlock = nullptr;   // the host's state, captured for one frame
 };
 
-extern OverlayRenderer overlayRenderer;
-
-// Captures the device state and sets the overlay pipeline, with viewTransform as the
-// device's view transform. With no device, or no way to restore the host's state, the
-// renderer draws nothing this frame.
-void BeginOverlay(OverlayRenderer& renderer, const D3DXMATRIX* viewTransform);
+// Borrows `device` for this frame, captures its state and sets the overlay pipeline, with
+// viewTransform as the device's view transform. With no device, or no way to restore the
+// host's state, the renderer draws nothing this frame.
+void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
+                  const D3DXMATRIX* viewTransform);
 
 // One line strip through `count` D3DXVECTOR4 points passed by value (w ignored); at most
 // the first maxPolylinePoints are drawn, fewer than two draw nothing.
@@ -35,6 +47,3 @@ void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count
 
 // Restores the state captured by BeginOverlay.
 void EndOverlay(OverlayRenderer& renderer);
-
-// The renderer's state at load.
-OverlayRenderer MakeOverlayRenderer();

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Every test, from a fresh Debian 12 machine: installs what is missing, checks formatting,
-# runs the native unit and soak tests under ASan/UBSan, fuzzes the frame driver for a
-# minute, smoke-runs the benchmark, builds the 32-bit DLL, checks its tables and runs the
-# stand-in host's end-to-end checks under Wine.
+# Every test, from a fresh Debian 12 machine: installs what is missing, checks formatting
+# and that includes follow the layers, runs the native unit and soak tests under
+# ASan/UBSan, fuzzes the frame driver for a minute, smoke-runs the benchmark, builds the
+# 32-bit DLL, checks its tables and runs the stand-in host's end-to-end checks under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 scripts/check-format.sh
+scripts/check-layers.sh
 
 cmake --preset native
 cmake --build --preset native

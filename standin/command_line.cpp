@@ -41,10 +41,3 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
     }
     return line->mode != nullptr;
 }
-
-void PrintUsage() {
-    std::fprintf(
-        stderr,
-        "usage: standin MODE [--module DLL | --no-module] [--out DIR] [--scenario FILE]\n"
-        "modes: hook hook-below hook-above hook-foreign scene state pixels faults demo timing\n");
-}

@@ -8,8 +8,5 @@ struct CommandLine {
     const char* scenario;   // scenario file, or null for the built-in one
 };
 
+// False when an option is unknown or lacks its value, or no mode is given.
 bool ParseCommandLine(int argc, char** argv, CommandLine* line);
-void PrintUsage();
-
-// Modes that need the scene, its device and the scripted actors.
-int RunSceneMode(const CommandLine& line);

@@ -1,39 +1,14 @@
 // The stand-in host: lays out the game's memory, owns the game's call site and loads the
 // module the way the game's loader does, then runs one mode.
 #include <cstdio>
-#include <cstring>
 
-#include "standin/call_site.h"
 #include "standin/command_line.h"
-#include "standin/hook_checks.h"
-#include "standin/host_image.h"
-
-namespace {
-
-int RunMode(const CommandLine& line) {
-    const char* mode = line.mode;
-    if (std::strcmp(mode, "hook-below") == 0) {
-        WriteFrameRoutine(CalleePlace::below);
-        return RunHookChecks(line.modulePath, CalleePlace::below);
-    }
-    if (std::strcmp(mode, "hook-above") == 0) {
-        WriteFrameRoutine(CalleePlace::above);
-        return RunHookChecks(line.modulePath, CalleePlace::above);
-    }
-    if (std::strcmp(mode, "hook-foreign") == 0) {
-        return RunForeignSiteCheck(line.modulePath);
-    }
-    if (std::strcmp(mode, "hook") == 0) {
-        return RunAllHookChecks(line.modulePath);
-    }
-    return RunSceneMode(line);
-}
-
-} // namespace
+#include "standin/host/host_image.h"
+#include "standin/modes.h"
 
 int main(int argc, char** argv) {
     CommandLine line;
-    if (!ParseCommandLine(argc, argv, &line)) {
+    if (!ParseCommandLine(argc, argv, &line) || !IsMode(line.mode)) {
         PrintUsage();
         return 2;
     }

@@ -1,8 +1,9 @@
 // A long session of churn: actors appear, take damage, die, leave and come back at reused
 // and fresh addresses, the list reorders and repeats itself, scenes close and reopen, the
 // device comes and goes. After every frame the invariants of frame_invariants.h hold and
-// the heap holds no more than one allocation per record plus a few buffers. At the end the
-// module is emptied and its storage must go back; LeakSanitizer checks the rest at exit.
+// the heap holds no more than one allocation per record plus a few named buffers. At the end
+// the module's objects are destroyed and their storage must go back; LeakSanitizer checks
+// the rest at exit.
 //
 // Usage: soak_test [frames]   (default 1,000,000)
 #include <algorithm>
@@ -13,21 +14,25 @@
 #include <set>
 #include <vector>
 
-#include "bars/actor_tracker.h"
-#include "bars/frame_driver.h"
 #include "host/host_game.h"
 #include "tests/support/counting_allocator.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/frame_invariants.h"
+#include "tests/support/module_objects.h"
 #include "tests/support/recording_device.h"
 
 using namespace fakehost;
 
 namespace {
 
-// Buffers that may stay allocated between frames whatever the number of records: the bar
-// list, the device's two call logs, and a few the module keeps for speed.
-constexpr std::size_t fixedBuffers = 8;
+// Buffers that may stay allocated between frames whatever the number of records, by name,
+// so that any other one fails the run.
+constexpr std::size_t barListStorage = 1;      // the list keeps its storage from frame to frame
+constexpr std::size_t sortKeyBuffers = 2;      // the depth sort's keys and its spare keys
+constexpr std::size_t listedIndex = 1;         // the tracker's memory of the host's list order
+constexpr std::size_t recordingDeviceLogs = 2; // the test's own: calls and transforms
+constexpr std::size_t fixedBuffers =
+    barListStorage + sortKeyBuffers + listedIndex + recordingDeviceLogs;
 // Fresh addresses cycle through this many slots (32 MiB of host memory); a slot comes back
 // only after all others were used.
 constexpr std::uint32_t addressSlots = 8192;
@@ -199,92 +204,108 @@ void ChurnHost(Churn& churn, std::uint64_t frame, RecordingDevice& device, NullD
     std::exit(1);
 }
 
+struct Totals {
+    std::uint64_t shownFrames = 0, sceneResets = 0;
+    std::size_t peakRecords = 0, peakLive = 0, moduleAllocations = 0, moduleFrames = 0;
+};
+
+// What the checker itself keeps: its sets hold one allocation per element.
+std::size_t CheckerAllocations(const frameinvariants::Watch& watch,
+                               const std::set<HostAddress>& everListed) {
+    return watch.listedSinceReset.size() + watch.listedNow.size() + everListed.size();
+}
+
+// Runs every frame on the module's objects, made here as the DLL makes them at load and
+// destroyed on return as at unload.
+void RunFrames(std::uint64_t frames, Churn& churn, RecordingDevice& device, NullDevice& quiet,
+               frameinvariants::Watch& watch, std::set<HostAddress>& everListed,
+               std::size_t baseline, Totals& totals) {
+    ModuleObjects module;
+    bool wasActive = false;
+    for (std::uint64_t frame = 0; frame < frames; ++frame) {
+        ChurnHost(churn, frame, device, quiet);
+        frameinvariants::BeforeFrame(watch, module);
+        everListed.insert(watch.listedNow.begin(), watch.listedNow.end());
+        const std::size_t allocationsBeforeFrame = countingallocator::allocations;
+        DrawFrame(module);
+        const bool deviceHanded = ReadHostDevice() == &device;
+        // The recording device allocates for its log; other frames count the module alone.
+        if (!deviceHanded) {
+            totals.moduleAllocations += countingallocator::allocations - allocationsBeforeFrame;
+            ++totals.moduleFrames;
+        }
+        const std::string failure =
+            frameinvariants::AfterFrame(watch, module, device, deviceHanded);
+        if (!failure.empty()) {
+            Fail(frame, failure.c_str());
+        }
+        device.calls.clear();
+        device.transforms.clear();
+        watch.callsSeen = 0;
+
+        totals.shownFrames += module.driver.sceneActive && !module.driver.suppressLatch ? 1 : 0;
+        totals.sceneResets += wasActive && !module.driver.sceneActive ? 1 : 0;
+        wasActive = module.driver.sceneActive;
+        const std::size_t records = module.tracker.records.size();
+        const std::size_t live =
+            countingallocator::liveAllocations - baseline - CheckerAllocations(watch, everListed);
+        totals.peakRecords = std::max(totals.peakRecords, records);
+        totals.peakLive = std::max(totals.peakLive, live);
+        if (records > everListed.size()) {
+            Fail(frame, "more records than distinct addresses ever listed");
+        }
+        if (live > records + fixedBuffers) {
+            char what[128];
+            std::snprintf(what, sizeof what, "%zu live allocations for %zu records", live, records);
+            Fail(frame, what);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::uint64_t frames = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
 
-    ResetModuleAndHost();
+    ResetHost();
     frameinvariants::Watch watch;
     std::set<HostAddress> everListed;
-    std::uint64_t shownFrames = 0, sceneResets = 0;
-    std::size_t peakRecords = 0, peakLive = 0, moduleAllocations = 0, moduleFrames = 0;
-    bool wasActive = false;
+    Totals totals;
     {
         RecordingDevice device;
         NullDevice quiet;
-        device.calls.reserve(4096);
-        device.transforms.reserve(8);
         Churn churn;
         churn.population.reserve(maxPopulation);
         churn.departed.reserve(128);
         SetUpShowingHost();
         SetDevice(&device);
         const std::size_t baseline = countingallocator::liveAllocations;
+        device.calls.reserve(4096);
+        device.transforms.reserve(8);
         const std::size_t allocationsBefore = countingallocator::allocations;
 
-        for (std::uint64_t frame = 0; frame < frames; ++frame) {
-            ChurnHost(churn, frame, device, quiet);
-            frameinvariants::BeforeFrame(watch);
-            everListed.insert(watch.listedNow.begin(), watch.listedNow.end());
-            const std::size_t allocationsBeforeFrame = countingallocator::allocations;
-            DrawActorBars();
-            const bool deviceHanded = ReadHostDevice() == &device;
-            // The recording device allocates for its log; other frames count the module alone.
-            if (!deviceHanded) {
-                moduleAllocations += countingallocator::allocations - allocationsBeforeFrame;
-                ++moduleFrames;
-            }
-            const std::string failure = frameinvariants::AfterFrame(watch, device, deviceHanded);
-            if (!failure.empty()) {
-                Fail(frame, failure.c_str());
-            }
-            device.calls.clear();
-            device.transforms.clear();
-            watch.callsSeen = 0;
-
-            shownFrames += frameDriver.sceneActive && !frameDriver.suppressLatch ? 1 : 0;
-            sceneResets += wasActive && !frameDriver.sceneActive ? 1 : 0;
-            wasActive = frameDriver.sceneActive;
-            const std::size_t records = actorTracker.records.size();
-            // The checker's own sets hold one allocation per element.
-            const std::size_t checker =
-                watch.listedSinceReset.size() + watch.listedNow.size() + everListed.size();
-            const std::size_t live = countingallocator::liveAllocations - baseline - checker;
-            peakRecords = std::max(peakRecords, records);
-            peakLive = std::max(peakLive, live);
-            if (records > everListed.size()) {
-                Fail(frame, "more records than distinct addresses ever listed");
-            }
-            if (live > records + fixedBuffers) {
-                char what[128];
-                std::snprintf(what, sizeof what, "%zu live allocations for %zu records", live,
-                              records);
-                Fail(frame, what);
-            }
-        }
+        RunFrames(frames, churn, device, quiet, watch, everListed, baseline, totals);
         const std::size_t allocations = countingallocator::allocations - allocationsBefore;
 
         std::printf("soak: frames %" PRIu64 ", shown %" PRIu64 ", scene resets %" PRIu64 "\n",
-                    frames, shownFrames, sceneResets);
+                    frames, totals.shownFrames, totals.sceneResets);
         std::printf("soak: distinct addresses listed %zu, peak records %zu\n", everListed.size(),
-                    peakRecords);
+                    totals.peakRecords);
         std::printf("soak: peak live allocations %zu (records + buffers), allocations total %zu"
                     " (checker and device log included)\n",
-                    peakLive, allocations);
+                    totals.peakLive, allocations);
         std::printf("soak: allocations by the module on the %zu frames without the recording"
                     " device: %zu (%.3f per frame)\n",
-                    moduleFrames, moduleAllocations,
-                    double(moduleAllocations) / double(moduleFrames ? moduleFrames : 1));
+                    totals.moduleFrames, totals.moduleAllocations,
+                    double(totals.moduleAllocations) /
+                        double(totals.moduleFrames ? totals.moduleFrames : 1));
 
-        // Emptied as a closing scene empties it: every record's storage goes back.
-        ResetModuleAndHost();
-        const std::size_t left = countingallocator::liveAllocations - baseline -
-                                 watch.listedSinceReset.size() - watch.listedNow.size() -
-                                 everListed.size();
-        std::printf("soak: live allocations after emptying the module: %zu\n", left);
-        if (left > fixedBuffers) {
-            Fail(frames, "storage not given back when the module was emptied");
+        // The module's objects are gone: only the test's own logs may be left.
+        const std::size_t left =
+            countingallocator::liveAllocations - baseline - CheckerAllocations(watch, everListed);
+        std::printf("soak: live allocations after the module's objects are destroyed: %zu\n", left);
+        if (left > recordingDeviceLogs) {
+            Fail(frames, "storage not given back when the module's objects were destroyed");
         }
     }
     return 0;

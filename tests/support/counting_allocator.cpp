@@ -6,7 +6,6 @@
 namespace countingallocator {
 std::size_t allocations = 0;
 std::size_t liveAllocations = 0;
-std::size_t peakLiveAllocations = 0;
 bool failAllocations = false;
 } // namespace countingallocator
 
@@ -21,9 +20,7 @@ void* CountedAllocate(std::size_t size) {
         throw std::bad_alloc();
     }
     ++allocations;
-    if (++liveAllocations > peakLiveAllocations) {
-        peakLiveAllocations = liveAllocations;
-    }
+    ++liveAllocations;
     return p;
 }
 

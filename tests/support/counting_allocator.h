@@ -7,7 +7,6 @@
 namespace countingallocator {
 extern std::size_t allocations;
 extern std::size_t liveAllocations;
-extern std::size_t peakLiveAllocations;
 // While true, every operator new throws std::bad_alloc.
 extern bool failAllocations;
 } // namespace countingallocator

@@ -1,22 +1,11 @@
 #include "tests/support/fake_host.h"
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
 #include "host/host_game.h"
-#include "overlay/overlay_renderer.h"
 
 namespace fakehost {
 
-void ResetModuleAndHost() {
+void ResetHost() {
     ResetHostMemory();
-    ClearTrackedActors();
-    actorTracker.updateCount = 0;
-    barList.clear();
-    barList.shrink_to_fit();
-    overlayRenderer = MakeOverlayRenderer();
-    frameClock = {-1.0f, 0.0f};
-    frameDriver = FrameDriverState{};
     nativeHostDevice = nullptr;
 }
 
@@ -98,7 +87,8 @@ void WriteActor(const Actor& actor) {
 void SetActorList(const std::vector<HostAddress>& addresses) {
     Write(hostlayout::actorListPointer, actorArray);
     for (std::size_t i = 0; i < addresses.size(); ++i) {
-        Write(actorArray + static_cast<HostAddress>(4 * i), addresses[i]);
+        Write(actorArray + static_cast<HostAddress>(i) * hostlayout::actorListEntrySize,
+              addresses[i]);
     }
     SetActorCount(static_cast<std::int32_t>(addresses.size()));
 }

@@ -37,8 +37,8 @@ struct Actor {
     float position[3] = {0.0f, 0.0f, 0.0f};
 };
 
-// Clears every module object and all host memory: the module as loaded, no host values.
-void ResetModuleAndHost();
+// Forgets all host memory and the device: no host values at all.
+void ResetHost();
 
 // A shown frame's host: scene active, UI flag clear, status present with mode 0, identity
 // camera matrices, no actors, no device.
@@ -66,11 +66,5 @@ void SetActors(const std::vector<Actor>& actors);
 
 // The device the host hands over, or none.
 void SetDevice(IDirect3DDevice9* device);
-
-// A camera at the origin looking down the host's view axis: an actor at host position
-// (x, y, z) gets the anchor (z, -x, y + 1.15) unchanged, so its depth is y + 1.15.
-constexpr float DepthOfActorY(float y) {
-    return y + 1.15f;
-}
 
 } // namespace fakehost

@@ -3,9 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
 #include "host/host_game.h"
 
 namespace frameinvariants {
@@ -22,20 +19,20 @@ bool ColorHasNan(const ColorRGBA& c) {
     return std::isnan(c.r) || std::isnan(c.g) || std::isnan(c.b) || std::isnan(c.a);
 }
 
-std::size_t StaleRecords(const std::set<HostAddress>& listed) {
+std::size_t StaleRecords(const ActorTracker& tracker, const std::set<HostAddress>& listed) {
     std::size_t stale = 0;
-    for (const auto& [address, record] : actorTracker.records) {
+    for (const auto& [address, record] : tracker.records) {
         (void)record;
         stale += listed.count(address) == 0 ? 1 : 0;
     }
     return stale;
 }
 
-std::string CheckTracker(Watch& watch, bool pipelineRan) {
-    if (!frameDriver.sceneActive && !actorTracker.records.empty()) {
+std::string CheckTracker(const Watch& watch, const ModuleObjects& module, bool pipelineRan) {
+    if (!module.driver.sceneActive && !module.tracker.records.empty()) {
         return "records survived an inactive scene";
     }
-    for (const auto& [address, record] : actorTracker.records) {
+    for (const auto& [address, record] : module.tracker.records) {
         (void)record;
         if (watch.listedSinceReset.count(address) == 0) {
             return Describe("a record for an address never listed", address);
@@ -45,7 +42,7 @@ std::string CheckTracker(Watch& watch, bool pipelineRan) {
         // One departed record goes per update, the lowest first: stale records never pile up
         // faster than the host drops actors.
         const std::size_t expected = watch.staleBefore > 0 ? watch.staleBefore - 1 : 0;
-        const std::size_t stale = StaleRecords(watch.listedNow);
+        const std::size_t stale = StaleRecords(module.tracker, watch.listedNow);
         if (stale != expected) {
             return Describe("departed records not pruned one per update", double(stale));
         }
@@ -53,9 +50,9 @@ std::string CheckTracker(Watch& watch, bool pipelineRan) {
     return {};
 }
 
-std::string CheckBarList() {
+std::string CheckBarList(const BarList& list) {
     float previousDepth = INFINITY;
-    for (const BarEntry& entry : barList) {
+    for (const BarEntry& entry : list) {
         if (std::isnan(entry.anchor.z)) {
             return "a bar with a NaN depth in the list";
         }
@@ -132,7 +129,7 @@ std::string CheckDeviceCalls(const RecordingDevice& device, std::size_t first, b
 
 } // namespace
 
-void BeforeFrame(Watch& watch) {
+void BeforeFrame(Watch& watch, const ModuleObjects& module) {
     watch.listedNow.clear();
     const std::int32_t count = ReadHostActorCount();
     watch.listRead = count > 0;
@@ -140,21 +137,22 @@ void BeforeFrame(Watch& watch) {
         watch.listedNow.insert(ReadHostActor(i));
     }
     watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
-    watch.staleBefore = StaleRecords(watch.listedNow);
+    watch.staleBefore = StaleRecords(module.tracker, watch.listedNow);
 }
 
-std::string AfterFrame(Watch& watch, const RecordingDevice& device, bool deviceHanded) {
+std::string AfterFrame(Watch& watch, const ModuleObjects& module, const RecordingDevice& device,
+                       bool deviceHanded) {
     // The gate's outcome: the latch set on this call or before keeps the bars off.
-    const bool pipelineRan = frameDriver.sceneActive && !frameDriver.suppressLatch;
-    std::string failure = CheckTracker(watch, pipelineRan);
+    const bool pipelineRan = module.driver.sceneActive && !module.driver.suppressLatch;
+    std::string failure = CheckTracker(watch, module, pipelineRan);
     if (failure.empty() && pipelineRan) {
-        failure = CheckBarList();
+        failure = CheckBarList(module.list);
     }
     if (failure.empty()) {
         failure = CheckDeviceCalls(device, watch.callsSeen, pipelineRan && deviceHanded);
     }
     watch.callsSeen = device.calls.size();
-    if (!frameDriver.sceneActive) {
+    if (!module.driver.sceneActive) {
         watch.listedSinceReset.clear();
     }
     return failure;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/host_memory.h"
+#include "tests/support/module_objects.h"
 #include "tests/support/recording_device.h"
 
 namespace frameinvariants {
@@ -24,11 +25,12 @@ struct Watch {
 };
 
 // Samples the host's actor list and the tracker before the frame.
-void BeforeFrame(Watch& watch);
+void BeforeFrame(Watch& watch, const ModuleObjects& module);
 
 // Checks the module and the device calls of the frame just run. `device` is the device the
 // host may hand over; `deviceHanded` whether the host's device word was nonzero. Returns an
 // empty string, or what was violated.
-std::string AfterFrame(Watch& watch, const RecordingDevice& device, bool deviceHanded);
+std::string AfterFrame(Watch& watch, const ModuleObjects& module, const RecordingDevice& device,
+                       bool deviceHanded);
 
 } // namespace frameinvariants

@@ -18,23 +18,20 @@ std::uint32_t Bits(float f) {
     return bits;
 }
 
-const BarState& Record(HostAddress address) {
-    return actorTracker.records.at(address).bar;
-}
-
-std::vector<HostAddress> TrackedAddresses() {
-    std::vector<HostAddress> keys;
-    for (const auto& [address, record] : actorTracker.records) {
-        keys.push_back(address);
+class ActorTrackerTest : public ModuleTest {
+  protected:
+    std::vector<HostAddress> TrackedAddresses() const {
+        std::vector<HostAddress> keys;
+        for (const auto& [address, record] : tracker.records) {
+            keys.push_back(address);
+        }
+        return keys;
     }
-    return keys;
-}
-
-class ActorTrackerTest : public ModuleTest {};
+};
 
 TEST_F(ActorTrackerTest, NewActorTrailStartsOnItsHealthUnlessHealthIsNegative) {
     SetActors({{ActorAt(0), 0.25f}, {ActorAt(1), 1.5f}});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Record(ActorAt(0)).health, 0.75f);
     EXPECT_EQ(Record(ActorAt(0)).trailHealth, 0.75f);
     EXPECT_EQ(Record(ActorAt(0)).trailHold, 0.5f);
@@ -46,16 +43,16 @@ TEST_F(ActorTrackerTest, NewActorTrailStartsOnItsHealthUnlessHealthIsNegative) {
 TEST_F(ActorTrackerTest, HoldReArmsWhileHealthIsAtTheTrailAndStaysWhenItDrops) {
     Actor actor{ActorAt(0), 0.2f};
     SetActors({actor});
-    UpdateTrackedActors();
-    actorTracker.records.at(actor.address).bar.trailHold = 0.1f;
-    UpdateTrackedActors(); // health equal to the trail re-arms
+    UpdateTrackedActors(tracker);
+    tracker.records.at(actor.address).bar.trailHold = 0.1f;
+    UpdateTrackedActors(tracker); // health equal to the trail re-arms
     EXPECT_EQ(Record(actor.address).trailHold, 0.5f);
 
-    actorTracker.records.at(actor.address).bar.trailHold = 0.3f;
+    tracker.records.at(actor.address).bar.trailHold = 0.3f;
     actor.damageRatio = 0.6f;
     SetActors({actor});
-    UpdateTrackedActors();
-    EXPECT_EQ(Record(actor.address).health, 1.0f - 0.6f);
+    UpdateTrackedActors(tracker);
+    EXPECT_EQ(Record(actor.address).health, 0.399999976f) << "1 - 0.6, just below 0.4f";
     EXPECT_EQ(Record(actor.address).trailHealth, 0.8f) << "trail stays where it was";
     EXPECT_EQ(Record(actor.address).trailHold, 0.3f) << "hold left to count down";
 }
@@ -63,10 +60,10 @@ TEST_F(ActorTrackerTest, HoldReArmsWhileHealthIsAtTheTrailAndStaysWhenItDrops) {
 TEST_F(ActorTrackerTest, NanDamageGivesNanHealthAndLeavesTheTrail) {
     Actor actor{ActorAt(0), 0.5f};
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     actor.damageRatio = nan;
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_TRUE(std::isnan(Record(actor.address).health));
     EXPECT_EQ(Record(actor.address).trailHealth, 0.5f);
 }
@@ -78,7 +75,7 @@ TEST_F(ActorTrackerTest, ActorWithoutStatsHasZeroHealthButFreshPositionAndHideTi
     actor.position[2] = 3.0f;
     actor.engaged = 0;
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     const BarState& bar = Record(actor.address);
     EXPECT_EQ(bar.health, 0.0f);
     EXPECT_EQ(bar.trailHealth, 0.0f);
@@ -91,10 +88,10 @@ TEST_F(ActorTrackerTest, ActorWithoutStatsHasZeroHealthButFreshPositionAndHideTi
 TEST_F(ActorTrackerTest, ActorThatLosesItsStatsDropsToZeroHealthKeepingItsTrail) {
     Actor actor{ActorAt(0), 0.25f};
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     actor.hasStats = false;
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Record(actor.address).health, 0.0f);
     EXPECT_EQ(Record(actor.address).trailHealth, 0.75f);
 }
@@ -104,7 +101,7 @@ TEST_F(ActorTrackerTest, PositionIsCopiedBitForBit) {
     const std::uint32_t signallingNan = 0x7F800001U;
     std::memcpy(&actor.position[1], &signallingNan, 4);
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Bits(Record(actor.address).position[1]), signallingNan);
 }
 
@@ -112,22 +109,22 @@ TEST_F(ActorTrackerTest, HideTimerStartsOnceAndResetsWhenEngagedAgain) {
     Actor actor{ActorAt(0)};
     actor.engaged = 0;
     SetActors({actor});
-    UpdateTrackedActors();
-    actorTracker.records.at(actor.address).bar.hideTime = 1.25f; // advanced by the animation
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
+    tracker.records.at(actor.address).bar.hideTime = 1.25f; // advanced by the animation
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Record(actor.address).hideTime, 1.25f);
 
-    actorTracker.records.at(actor.address).bar.hideTime = -0.5f;
-    UpdateTrackedActors();
+    tracker.records.at(actor.address).bar.hideTime = -0.5f;
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Record(actor.address).hideTime, -0.5f) << "only an exact zero starts the timer";
 
-    actorTracker.records.at(actor.address).bar.hideTime = -0.0f;
-    UpdateTrackedActors();
+    tracker.records.at(actor.address).bar.hideTime = -0.0f;
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Bits(Record(actor.address).hideTime), 0x38D1B717U) << "-0.0 counts as not running";
 
     actor.engaged = 5;
     SetActors({actor});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(Record(actor.address).hideTime, 0.0f);
 }
 
@@ -135,8 +132,8 @@ TEST_F(ActorTrackerTest, AddressListedTwiceEndsAsIfUpdatedOnce) {
     const Actor actor{ActorAt(0), 0.3f};
     WriteActor(actor);
     SetActorList({actor.address, actor.address});
-    UpdateTrackedActors();
-    ASSERT_EQ(actorTracker.records.size(), 1U);
+    UpdateTrackedActors(tracker);
+    ASSERT_EQ(tracker.records.size(), 1U);
     EXPECT_EQ(Record(actor.address).health, 0.7f);
     EXPECT_EQ(Record(actor.address).trailHold, 0.5f);
 }
@@ -144,19 +141,19 @@ TEST_F(ActorTrackerTest, AddressListedTwiceEndsAsIfUpdatedOnce) {
 TEST_F(ActorTrackerTest, ExcludedKindIsNeitherTrackedRefreshedNorPruned) {
     Actor actor{ActorAt(0), 0.5f};
     SetActors({actor, {ActorAt(1)}});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     actor.kind = hostlayout::untrackedActorKind;
     actor.damageRatio = 0.9f;
     SetActors({actor});
     for (int i = 0; i < 3; ++i) {
-        UpdateTrackedActors();
+        UpdateTrackedActors(tracker);
     }
     EXPECT_EQ(TrackedAddresses(), std::vector<HostAddress>{actor.address});
     EXPECT_EQ(Record(actor.address).health, 0.5f) << "not refreshed";
 
     SetActors({{ActorAt(2), 0.0f, true, hostlayout::untrackedActorKind}});
-    UpdateTrackedActors();
-    EXPECT_EQ(actorTracker.records.count(ActorAt(2)), 0U) << "never gets a record";
+    UpdateTrackedActors(tracker);
+    EXPECT_EQ(tracker.records.count(ActorAt(2)), 0U) << "never gets a record";
 }
 
 TEST_F(ActorTrackerTest, DepartedActorsArePrunedOnePerCallLowestAddressFirst) {
@@ -165,40 +162,40 @@ TEST_F(ActorTrackerTest, DepartedActorsArePrunedOnePerCallLowestAddressFirst) {
         actors.push_back({ActorAt(n)});
     }
     SetActors(actors);
-    UpdateTrackedActors();
-    ASSERT_EQ(actorTracker.records.size(), 5U);
+    UpdateTrackedActors(tracker);
+    ASSERT_EQ(tracker.records.size(), 5U);
 
     SetActorList({ActorAt(2), ActorAt(4)}); // 0, 1 and 3 leave together
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(TrackedAddresses(),
               (std::vector<HostAddress>{ActorAt(1), ActorAt(2), ActorAt(3), ActorAt(4)}));
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(TrackedAddresses(), (std::vector<HostAddress>{ActorAt(2), ActorAt(3), ActorAt(4)}));
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(TrackedAddresses(), (std::vector<HostAddress>{ActorAt(2), ActorAt(4)}));
-    UpdateTrackedActors();
-    EXPECT_EQ(actorTracker.records.size(), 2U);
+    UpdateTrackedActors(tracker);
+    EXPECT_EQ(tracker.records.size(), 2U);
 }
 
 TEST_F(ActorTrackerTest, ReturningActorBeforeItsPruneKeepsItsRecord) {
     SetActors({{ActorAt(0), 0.5f}, {ActorAt(1), 0.5f}, {ActorAt(2)}});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     SetActorList({ActorAt(2)});
-    UpdateTrackedActors(); // prunes ActorAt(0) only
+    UpdateTrackedActors(tracker); // prunes ActorAt(0) only
     SetActorList({ActorAt(1), ActorAt(2)});
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     EXPECT_EQ(TrackedAddresses(), (std::vector<HostAddress>{ActorAt(1), ActorAt(2)}));
     EXPECT_EQ(Record(ActorAt(1)).trailHealth, 0.5f);
 }
 
 TEST_F(ActorTrackerTest, CountOfZeroOrLessKeepsEveryRecordUntouched) {
     SetActors({{ActorAt(0), 0.5f}, {ActorAt(1)}});
-    UpdateTrackedActors();
-    actorTracker.records.at(ActorAt(0)).bar.health = 0.125f;
+    UpdateTrackedActors(tracker);
+    Record(ActorAt(0)).health = 0.125f;
     for (const std::int32_t count : {0, -3}) {
         SetActorCount(count);
-        UpdateTrackedActors();
-        EXPECT_EQ(actorTracker.records.size(), 2U);
+        UpdateTrackedActors(tracker);
+        EXPECT_EQ(tracker.records.size(), 2U);
         EXPECT_EQ(Record(ActorAt(0)).health, 0.125f);
     }
 }
@@ -206,11 +203,11 @@ TEST_F(ActorTrackerTest, CountOfZeroOrLessKeepsEveryRecordUntouched) {
 TEST_F(ActorTrackerTest, RecordThatCannotBeAllocatedIsSkippedForThatFrame) {
     SetActors({{ActorAt(0)}});
     countingallocator::failAllocations = true;
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     countingallocator::failAllocations = false;
-    EXPECT_TRUE(actorTracker.records.empty());
-    UpdateTrackedActors();
-    EXPECT_EQ(actorTracker.records.size(), 1U);
+    EXPECT_TRUE(tracker.records.empty());
+    UpdateTrackedActors(tracker);
+    EXPECT_EQ(tracker.records.size(), 1U);
 }
 
 TEST_F(ActorTrackerTest, SteadyUpdatesDoNotAllocate) {
@@ -219,10 +216,10 @@ TEST_F(ActorTrackerTest, SteadyUpdatesDoNotAllocate) {
         actors.push_back({ActorAt(n)});
     }
     SetActors(actors);
-    UpdateTrackedActors();
+    UpdateTrackedActors(tracker);
     const std::size_t before = countingallocator::allocations;
     for (int i = 0; i < 10; ++i) {
-        UpdateTrackedActors();
+        UpdateTrackedActors(tracker);
     }
     EXPECT_EQ(countingallocator::allocations, before);
 }

@@ -2,9 +2,6 @@
 #include <cmath>
 #include <limits>
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
 #include "module_fixture.h"
 #include "tests/support/counting_allocator.h"
 
@@ -18,20 +15,20 @@ const float nan = std::numeric_limits<float>::quiet_NaN();
 // axis puts a record whose position is (0, -1.15, 0) at exactly the depth asked for.
 class BarAnimationTest : public ModuleTest {
   protected:
+    D3DXMATRIX view = Identity();
+
     void SetUp() override {
         ModuleTest::SetUp();
-        SetUpShowingHost();
         SetDepth(10.0f);
     }
 
     void SetDepth(float depth) {
-        D3DXMATRIX view = Identity();
+        view = Identity();
         view.m[3][2] = depth;
-        SetViewMatrix(view);
     }
 
     BarState& Place(HostAddress address, float health, float trail = 0.0f) {
-        BarState& bar = actorTracker.records[address].bar;
+        BarState& bar = FindOrInsertRecord(tracker, address)->bar;
         bar = BarState{};
         bar.position[1] = -1.15f;
         bar.health = health;
@@ -40,10 +37,9 @@ class BarAnimationTest : public ModuleTest {
     }
 
     const BarEntry& Build(float frameDelta) {
-        frameClock.frameDelta = frameDelta;
-        BuildBarList();
+        BuildBarList(tracker, list, frameDelta, &view, module.sortScratch);
         static const BarEntry none{};
-        return barList.empty() ? none : barList.front();
+        return list.empty() ? none : list.front();
     }
 };
 
@@ -56,7 +52,7 @@ TEST_F(BarAnimationTest, TrailHoldsThenDrainsInDoubleAndStopsAtHealth) {
 
     bar.trailHold = 0.0f;
     Build(0.1f);
-    EXPECT_EQ(bar.trailHealth, static_cast<float>(double{0.8f} - double{0.1f} * 0.75));
+    EXPECT_EQ(bar.trailHealth, 0.725000024f) << "0.8 - 0.1 s x 0.75 per s";
 
     Build(1.0f);
     EXPECT_EQ(bar.trailHealth, 0.5f) << "never drains below health";
@@ -73,7 +69,7 @@ TEST_F(BarAnimationTest, HoldMayEndBelowZeroBeforeTheTrailDrains) {
     BarState& bar = Place(ActorAt(0), 0.5f, 0.8f);
     bar.trailHold = 0.1f;
     Build(0.25f);
-    EXPECT_EQ(bar.trailHold, 0.1f - 0.25f);
+    EXPECT_EQ(bar.trailHold, -0.150000006f) << "0.1 - 0.25: counts on past zero";
     EXPECT_EQ(bar.trailHealth, 0.8f);
 }
 
@@ -84,7 +80,7 @@ TEST_F(BarAnimationTest, DeathLatchesTheDrainRateAndDrainsWithoutBound) {
     Build(0.5f);
     EXPECT_EQ(slow.trailDrainRate, 0.75f);
     EXPECT_EQ(slow.trailHold, 0.0f) << "the hold is cancelled at death";
-    EXPECT_EQ(slow.trailHealth, 0.5f - 0.75f * 0.5f);
+    EXPECT_EQ(slow.trailHealth, 0.125f) << "0.5 - 0.75 per s x 0.5 s";
     EXPECT_EQ(fast.trailDrainRate, 0.9f);
     EXPECT_EQ(slow.deathTime, 0.5f);
 
@@ -97,11 +93,9 @@ TEST_F(BarAnimationTest, ZeroHealthIsDeadAndNanHealthIsAlive) {
     Place(ActorAt(0), 0.0f, 0.0f);
     const BarEntry dead = Build(0.0f);
     EXPECT_EQ(dead.frameColor.g, 0.5f);
-    EXPECT_EQ(actorTracker.records.at(ActorAt(0)).bar.trailDrainRate, 0.75f);
+    EXPECT_EQ(Record(ActorAt(0)).trailDrainRate, 0.75f);
 
-    fakehost::ResetModuleAndHost();
-    SetUpShowingHost();
-    SetDepth(10.0f);
+    ClearTrackedActors(tracker);
     BarState& bar = Place(ActorAt(0), nan, 0.5f);
     bar.deathTime = 1.2f;
     const BarEntry alive = Build(0.1f);
@@ -116,7 +110,7 @@ TEST_F(BarAnimationTest, DeadPastOnePointFiveGetsNoBarAndItsTimersFreeze) {
     bar.deathTime = 1.5f;
     bar.hideTime = 0.5f;
     Build(0.1f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
     EXPECT_EQ(bar.deathTime, 1.5f);
     EXPECT_EQ(bar.hideTime, 0.5f);
     EXPECT_EQ(bar.trailHealth, 0.3f);
@@ -124,17 +118,16 @@ TEST_F(BarAnimationTest, DeadPastOnePointFiveGetsNoBarAndItsTimersFreeze) {
 
 TEST_F(BarAnimationTest, DeathFadeStartsAfterOneSecondAndBlinks) {
     BarState& bar = Place(ActorAt(0), 0.0f);
+    // At exactly 1.0 s no linear fade yet, only the blink: x = 1.0 / 0.05 + 1.5708 =
+    // 21.5708008, sin x = 0.408077985, blink 0.408077985 x 0.5 + 0.5 = 0.704038978,
+    // alpha 0.7 x 0.704038978.
     bar.deathTime = 1.0f;
-    const BarEntry atOne = Build(0.0f);
-    const float blinkAtOne = static_cast<float>(std::sin(double{1.0f / 0.05f + 1.5708f}));
-    EXPECT_EQ(atOne.frameColor.a, 0.7f * (1.0f * ((blinkAtOne * 0.5f + 0.5f) * 1.0f)))
-        << "no linear fade yet at exactly 1.0";
+    EXPECT_EQ(Build(0.0f).frameColor.a, 0.492827266f);
 
+    // At 1.25 s the linear fade is 1 - (0.25 + 0.25) = 0.5, and the blink: x = 25 + 1.5708 =
+    // 26.5708008, sin x = 0.991203427, blink 0.995601714; alpha 0.7 x 0.995601714 x 0.5.
     bar.deathTime = 1.25f;
-    const BarEntry later = Build(0.0f);
-    const float fade = 1.0f - ((1.25f - 1.0f) + (1.25f - 1.0f));
-    const float blink = static_cast<float>(std::sin(double{1.25f / 0.05f + 1.5708f}));
-    EXPECT_EQ(later.fillColor.a, 0.7f * (1.0f * ((blink * 0.5f + 0.5f) * fade)));
+    EXPECT_EQ(Build(0.0f).fillColor.a, 0.348460585f);
 }
 
 TEST_F(BarAnimationTest, HiddenBarShowsUpToExactlyTwoSeconds) {
@@ -142,9 +135,9 @@ TEST_F(BarAnimationTest, HiddenBarShowsUpToExactlyTwoSeconds) {
     bar.hideTime = 1.5f;
     Build(0.5f);
     EXPECT_EQ(bar.hideTime, 2.0f);
-    EXPECT_EQ(barList.size(), 1U);
+    EXPECT_EQ(list.size(), 1U);
     Build(0.0001f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
     EXPECT_GT(bar.hideTime, 2.0f);
 }
 
@@ -159,8 +152,7 @@ TEST_F(BarAnimationTest, HealthBandsPutTheirFloatThresholdsInTheUpperBand) {
         {1.5f, {0, 1, 0, 0.7f}},
     };
     for (const Band& band : bands) {
-        barList.clear();
-        actorTracker.records.clear();
+        ClearTrackedActors(tracker);
         Place(ActorAt(0), band.health);
         const BarEntry entry = Build(0.0f);
         EXPECT_EQ(entry.fillColor.r, band.fill.r) << band.health;
@@ -176,18 +168,19 @@ TEST_F(BarAnimationTest, DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen) 
         bool shown;
         float alpha;
     };
+    // Alpha 0.7 times the fade: near (depth - 2) / 3 + 0, far 0 - (depth - 110) / 40, each
+    // held to 0..1. At 3.5 and at 90 either fade is exactly 0.5, so alpha 0.35.
     const Case cases[] = {
-        {2.0f, false, 0},    {3.5f, true, 0.7f * 0.5f},  {5.0f, true, 0.7f},
-        {70.0f, true, 0.7f}, {90.0f, true, 0.7f * 0.5f}, {110.0f, false, 0},
-        {-4.0f, false, 0},
+        {2.0f, false, 0},     {3.5f, true, 0.35f}, {5.0f, true, 0.7f}, {70.0f, true, 0.7f},
+        {90.0f, true, 0.35f}, {110.0f, false, 0},  {-4.0f, false, 0},
     };
     for (const Case& c : cases) {
         SetDepth(c.depth);
         Place(ActorAt(0), 1.0f, 1.0f);
         const BarEntry entry = Build(0.0f);
-        ASSERT_EQ(barList.size(), c.shown ? 1U : 0U) << "depth " << c.depth;
+        ASSERT_EQ(list.size(), c.shown ? 1U : 0U) << "depth " << c.depth;
         if (c.shown) {
-            EXPECT_FLOAT_EQ(entry.trailColor.a, c.alpha) << "depth " << c.depth;
+            EXPECT_EQ(entry.trailColor.a, c.alpha) << "depth " << c.depth;
             EXPECT_EQ(entry.anchor.z, c.depth);
         }
     }
@@ -202,7 +195,7 @@ TEST_F(BarAnimationTest, AnchorIsTheLiftedPositionInHostAxesThroughTheView) {
     const BarEntry entry = Build(0.0f);
     EXPECT_EQ(entry.anchor.x, 4.0f);
     EXPECT_EQ(entry.anchor.y, -2.0f);
-    EXPECT_EQ(entry.anchor.z, 3.0f + 1.15f);
+    EXPECT_EQ(entry.anchor.z, 4.15f) << "y 3 lifted by 1.15";
     EXPECT_EQ(entry.anchor.w, 1.0f);
 }
 
@@ -212,10 +205,10 @@ TEST_F(BarAnimationTest, NanDepthOrOpacityGetsNoBar) {
     BarState& dying = Place(ActorAt(2), 0.0f);
     dying.deathTime = 0.5f;
     Build(0.0f);
-    EXPECT_EQ(barList.size(), 2U);
+    EXPECT_EQ(list.size(), 2U);
     Build(nan); // a clock gone bad poisons the dying record's blink
-    EXPECT_EQ(barList.size(), 1U);
-    for (const BarEntry& entry : barList) {
+    EXPECT_EQ(list.size(), 1U);
+    for (const BarEntry& entry : list) {
         EXPECT_FALSE(std::isnan(entry.anchor.z));
         EXPECT_FALSE(std::isnan(entry.frameColor.a));
     }
@@ -223,17 +216,13 @@ TEST_F(BarAnimationTest, NanDepthOrOpacityGetsNoBar) {
 
 TEST_F(BarAnimationTest, CameraWithNanSideAxesGetsNoBar) {
     Place(ActorAt(0), 1.0f);
-    D3DXMATRIX view = Identity();
-    view.m[3][2] = 10.0f;
-    view.m[3][0] = nan; // finite depth, NaN x
-    SetViewMatrix(view);
+    view.m[3][0] = nan; // depth 10, NaN x
     Build(0.0f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
     view.m[3][0] = 0.0f;
     view.m[3][1] = nan;
-    SetViewMatrix(view);
     Build(0.0f);
-    EXPECT_TRUE(barList.empty());
+    EXPECT_TRUE(list.empty());
 }
 
 TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
@@ -243,12 +232,12 @@ TEST_F(BarAnimationTest, ListIsSortedFarToNear) {
     }
     SetDepth(0.0f);
     Build(0.0f);
-    ASSERT_EQ(barList.size(), 6U);
-    for (std::size_t i = 1; i < barList.size(); ++i) {
-        EXPECT_GE(barList[i - 1].anchor.z, barList[i].anchor.z);
+    ASSERT_EQ(list.size(), 6U);
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        EXPECT_GE(list[i - 1].anchor.z, list[i].anchor.z);
     }
-    EXPECT_FLOAT_EQ(barList.front().anchor.z, 60.0f);
-    EXPECT_FLOAT_EQ(barList.back().anchor.z, 7.0f);
+    EXPECT_FLOAT_EQ(list.front().anchor.z, 60.0f);
+    EXPECT_FLOAT_EQ(list.back().anchor.z, 7.0f);
 }
 
 // Past the radix threshold: thousands of records, many at equal depths, come out far to
@@ -266,9 +255,9 @@ TEST_F(BarAnimationTest, ThousandsOfBarsAreSortedFarToNear) {
     std::stable_sort(expected.begin(), expected.end(), [](std::uint32_t a, std::uint32_t b) {
         return (a * 7919U) % 500 > (b * 7919U) % 500;
     });
-    ASSERT_EQ(barList.size(), count);
+    ASSERT_EQ(list.size(), count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        ASSERT_EQ(barList[i].health, 1.0f + static_cast<float>(expected[i])) << i;
+        ASSERT_EQ(list[i].health, 1.0f + static_cast<float>(expected[i])) << i;
     }
 }
 
@@ -282,19 +271,19 @@ TEST_F(BarAnimationTest, SteadyFramesReuseTheListStorage) {
         Build(0.016f);
     }
     EXPECT_EQ(countingallocator::allocations, before);
-    EXPECT_EQ(barList.size(), 40U);
+    EXPECT_EQ(list.size(), 40U);
 }
 
 TEST_F(BarAnimationTest, ListThatCannotGrowKeepsItsBarsAndAdvancesEveryRecord) {
     for (std::uint32_t i = 0; i < 4; ++i) {
         Place(ActorAt(i), 0.0f);
     }
-    barList.reserve(2);
+    list.reserve(2);
     countingallocator::failAllocations = true;
     Build(0.1f);
     countingallocator::failAllocations = false;
-    EXPECT_EQ(barList.size(), 2U);
-    for (const auto& [address, record] : actorTracker.records) {
+    EXPECT_EQ(list.size(), 2U);
+    for (const auto& [address, record] : tracker.records) {
         EXPECT_EQ(record.bar.deathTime, 0.1f);
     }
 }

@@ -1,8 +1,10 @@
-#include "module_fixture.h"
+#include <gtest/gtest.h>
+
 #include "overlay/bar_geometry.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/recording_device.h"
 
-using namespace fakehost;
+using fakehost::Identity;
 
 namespace {
 
@@ -20,24 +22,20 @@ BarEntry Entry(float x, float y, float z, float health, float trail) {
     return e;
 }
 
-class BarGeometryTest : public ModuleTest {
+class BarGeometryTest : public ::testing::Test {
   protected:
     RecordingDevice device;
-    OverlayRenderer renderer = MakeOverlayRenderer();
+    IDirect3DDevice9* handed = &device;
+    OverlayRenderer renderer; // as at load
     D3DXMATRIX view = Identity();
 
     std::vector<DeviceCall> Draw(const BarEntry& entry) {
-        BeginOverlay(renderer, &view);
+        BeginOverlay(renderer, handed, &view);
         device.calls.clear();
         DrawBar(renderer, entry);
         std::vector<DeviceCall> draws = device.calls;
         EndOverlay(renderer);
         return draws;
-    }
-
-    void SetUp() override {
-        ModuleTest::SetUp();
-        SetDevice(&device);
     }
 };
 
@@ -81,7 +79,7 @@ TEST_F(BarGeometryTest, HalfHealthWithTrailIsFillTrailAndFourOutlines) {
 TEST_F(BarGeometryTest, FullHealthFillsTheWholeBarAndZeroHealthIsAZeroWidthQuad) {
     auto draws = Draw(Entry(0.0f, 0.0f, 10.0f, 1.0f, 1.0f));
     ASSERT_EQ(draws.size(), 5U) << "no trail when it equals health";
-    EXPECT_EQ(draws[0].vertices[1].x, 0.0f + 0.7f);
+    EXPECT_EQ(draws[0].vertices[1].x, 0.7f) << "the right edge";
 
     draws = Draw(Entry(0.0f, 0.0f, 10.0f, 0.0f, 0.0f));
     ASSERT_EQ(draws.size(), 5U);
@@ -93,7 +91,7 @@ TEST_F(BarGeometryTest, TrailBelowHealthIsNotDrawn) {
 }
 
 TEST_F(BarGeometryTest, NullDeviceDrawsNothing) {
-    SetDevice(nullptr);
+    handed = nullptr;
     EXPECT_TRUE(Draw(Entry(0.0f, 0.0f, 10.0f, 0.5f, 0.8f)).empty());
     EXPECT_TRUE(device.calls.empty());
 }

@@ -1,9 +1,6 @@
 #include <cmath>
 #include <limits>
 
-#include "bars/actor_tracker.h"
-#include "bars/bar_list.h"
-#include "bars/frame_driver.h"
 #include "module_fixture.h"
 #include "tests/support/recording_device.h"
 
@@ -26,7 +23,7 @@ class FrameDriverTest : public ModuleTest {
     // Whether this call ran the bar pipeline (it always opens an overlay on a device).
     bool FrameShowsBars() {
         const std::size_t before = device.CallsNamed("CreateStateBlock").size();
-        DrawActorBars();
+        DrawFrame(module);
         return device.CallsNamed("CreateStateBlock").size() > before;
     }
 
@@ -41,81 +38,78 @@ class FrameDriverTest : public ModuleTest {
 
 TEST_F(FrameDriverTest, ClockStartsAtZeroPassesNegativeDeltasAndResetsOnMinusOne) {
     SetClock(10.0f);
-    DrawActorBars();
-    EXPECT_EQ(frameClock.frameDelta, 0.0f);
+    DrawFrame(module);
+    EXPECT_EQ(clock.frameDelta, 0.0f);
     SetClock(10.25f);
-    DrawActorBars();
-    EXPECT_EQ(frameClock.frameDelta, 0.25f);
+    DrawFrame(module);
+    EXPECT_EQ(clock.frameDelta, 0.25f);
     SetClock(9.0f);
-    DrawActorBars();
-    EXPECT_EQ(frameClock.frameDelta, -1.25f);
+    DrawFrame(module);
+    EXPECT_EQ(clock.frameDelta, -1.25f);
     SetClock(-1.0f);
-    DrawActorBars();
+    DrawFrame(module);
     SetClock(42.0f);
-    DrawActorBars();
-    EXPECT_EQ(frameClock.frameDelta, 0.0f) << "-1.0 marks no previous call";
+    DrawFrame(module);
+    EXPECT_EQ(clock.frameDelta, 0.0f) << "-1.0 marks no previous call";
     SetClock(-2.0f);
-    DrawActorBars();
+    DrawFrame(module);
     SetClock(-1.5f);
-    DrawActorBars();
-    EXPECT_EQ(frameClock.frameDelta, 0.5f) << "other negative readings are ordinary";
+    DrawFrame(module);
+    EXPECT_EQ(clock.frameDelta, 0.5f) << "other negative readings are ordinary";
 }
 
 TEST_F(FrameDriverTest, ClockAdvancesWhileBarsAreOff) {
     SetClock(1.0f);
-    DrawActorBars();
+    DrawFrame(module);
     ClearScene();
     SetClock(5.0f);
-    DrawActorBars();
+    DrawFrame(module);
     SetScene(true);
     SetClock(5.5f);
-    DrawActorBars();
-    EXPECT_EQ(frameClock.frameDelta, 0.5f);
+    DrawFrame(module);
+    EXPECT_EQ(clock.frameDelta, 0.5f);
 }
 
 TEST_F(FrameDriverTest, LatchSettingWinsOverClearingOnOneCall) {
     SetLatchConditionHost(3);
     EXPECT_FALSE(FrameShowsBars());
-    EXPECT_TRUE(frameDriver.suppressLatch);
+    EXPECT_TRUE(driver.suppressLatch);
 
     // Condition fails (scene time past 1 s), mode still not 3: latch holds.
     SetFrameStep(2.0f);
     SetStatus(0.5f, 0);
     EXPECT_FALSE(FrameShowsBars());
-    EXPECT_TRUE(frameDriver.suppressLatch);
+    EXPECT_TRUE(driver.suppressLatch);
 
     // Condition fails with mode 3: cleared, and bars show on this very call.
     SetStatus(0.5f, 3);
     EXPECT_TRUE(FrameShowsBars());
-    EXPECT_FALSE(frameDriver.suppressLatch);
+    EXPECT_FALSE(driver.suppressLatch);
 }
 
 TEST_F(FrameDriverTest, NullStatusKeepsASetLatch) {
     SetLatchConditionHost(0);
-    DrawActorBars();
-    ASSERT_TRUE(frameDriver.suppressLatch);
+    DrawFrame(module);
+    ASSERT_TRUE(driver.suppressLatch);
     ClearStatus();
     SetFrameStep(5.0f);
     for (int i = 0; i < 5; ++i) {
         EXPECT_FALSE(FrameShowsBars());
     }
-    EXPECT_TRUE(frameDriver.suppressLatch);
-    EXPECT_EQ(frameDriver.statusLevel, 0.5f) << "level keeps its last reading";
+    EXPECT_TRUE(driver.suppressLatch);
+    EXPECT_EQ(driver.statusLevel, 0.5f) << "level keeps its last reading";
 }
 
+// Each case starts from the driver's state at load: only the latch and scene time matter.
 TEST_F(FrameDriverTest, LatchIsNotSetAtExactlyOneOrNan) {
     for (const float sceneStep : {1.0f, nan}) {
-        fakehost::ResetModuleAndHost();
-        SetUpShowingHost();
-        SetDevice(&device);
+        driver = FrameDriverState{};
         SetLatchConditionHost(0);
         SetFrameStep(sceneStep);
         EXPECT_TRUE(FrameShowsBars()) << "scene time " << sceneStep;
     }
     for (const float level : {1.0f, nan}) {
-        fakehost::ResetModuleAndHost();
-        SetUpShowingHost();
-        SetDevice(&device);
+        driver = FrameDriverState{};
         SetLatchConditionHost(0);
         SetStatus(level, 0);
         EXPECT_TRUE(FrameShowsBars()) << "status level " << level;
@@ -130,63 +124,63 @@ TEST_F(FrameDriverTest, UiFlagClearShowsBarsFromTheFirstActiveCall) {
 TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
     SetUiFlag(7);
     SetFrameStep(2.0f);
-    DrawActorBars();
+    DrawFrame(module);
     ClearUiRoot();
-    DrawActorBars();
-    EXPECT_EQ(frameDriver.uiFlag, 7);
+    DrawFrame(module);
+    EXPECT_EQ(driver.uiFlag, 7);
     SetUiFlag(0);
     fakehost::Write<HostAddress>(uiRootObject + hostlayout::uiInnerOffset, 0);
-    DrawActorBars();
-    EXPECT_EQ(frameDriver.uiFlag, 7);
+    DrawFrame(module);
+    EXPECT_EQ(driver.uiFlag, 7);
 }
 
 TEST_F(FrameDriverTest, InactiveSceneEmptiesTheTrackerOnEveryCall) {
     SetActors({{ActorAt(0)}, {ActorAt(1)}});
     SetFrameStep(0.1f);
-    DrawActorBars();
-    ASSERT_EQ(actorTracker.records.size(), 2U);
+    DrawFrame(module);
+    ASSERT_EQ(tracker.records.size(), 2U);
     SetScene(false);
-    DrawActorBars();
-    EXPECT_TRUE(actorTracker.records.empty());
-    EXPECT_EQ(frameDriver.sceneTime, 0.0f);
+    DrawFrame(module);
+    EXPECT_TRUE(tracker.records.empty());
+    EXPECT_EQ(driver.sceneTime, 0.0f);
     // Someone else filling the tracker while inactive is emptied again.
-    actorTracker.records[ActorAt(5)] = TrackedActor{};
-    DrawActorBars();
-    EXPECT_TRUE(actorTracker.records.empty());
+    FindOrInsertRecord(tracker, ActorAt(5));
+    DrawFrame(module);
+    EXPECT_TRUE(tracker.records.empty());
 }
 
 TEST_F(FrameDriverTest, NullSceneCountsAsInactive) {
     SetActors({{ActorAt(0)}});
-    DrawActorBars();
+    DrawFrame(module);
     ClearScene();
     EXPECT_FALSE(FrameShowsBars());
-    EXPECT_TRUE(actorTracker.records.empty());
+    EXPECT_TRUE(tracker.records.empty());
 }
 
 TEST_F(FrameDriverTest, SceneTimeSumsFrameStepsAndRestartsAfterAnInactiveCall) {
     SetFrameStep(0.25f);
-    DrawActorBars();
-    DrawActorBars();
-    EXPECT_EQ(frameDriver.sceneTime, 0.5f);
+    DrawFrame(module);
+    DrawFrame(module);
+    EXPECT_EQ(driver.sceneTime, 0.5f);
     SetScene(false);
-    DrawActorBars();
+    DrawFrame(module);
     SetScene(true);
-    DrawActorBars();
-    EXPECT_EQ(frameDriver.sceneTime, 0.25f);
+    DrawFrame(module);
+    EXPECT_EQ(driver.sceneTime, 0.25f);
 }
 
 TEST_F(FrameDriverTest, GatedCallLeavesTheListAsTheLastShownFrameLeftIt) {
     SetActors({{ActorAt(0), 0.0f, true, 1, 1, {0.0f, 9.0f, 0.0f}}});
-    DrawActorBars();
-    ASSERT_EQ(barList.size(), 1U);
+    DrawFrame(module);
+    ASSERT_EQ(list.size(), 1U);
     SetLatchConditionHost(0);
     SetActorCount(0);
     EXPECT_FALSE(FrameShowsBars());
-    EXPECT_EQ(barList.size(), 1U);
+    EXPECT_EQ(list.size(), 1U);
 }
 
 TEST_F(FrameDriverTest, EmptyTrackerStillOpensAndClosesTheOverlay) {
-    DrawActorBars();
+    DrawFrame(module);
     ASSERT_EQ(device.CallsNamed("CreateStateBlock").size(), 1U);
     EXPECT_EQ(device.CallsNamed("Apply").size(), 1U);
     EXPECT_EQ(device.CallsNamed("Release").size(), 1U);
@@ -196,9 +190,9 @@ TEST_F(FrameDriverTest, EmptyTrackerStillOpensAndClosesTheOverlay) {
 TEST_F(FrameDriverTest, NullDeviceRunsTheModelButTouchesNoDevice) {
     SetDevice(nullptr);
     SetActors({{ActorAt(0), 0.0f, true, 1, 1, {0.0f, 9.0f, 0.0f}}});
-    DrawActorBars();
-    EXPECT_EQ(actorTracker.records.size(), 1U);
-    EXPECT_EQ(barList.size(), 1U);
+    DrawFrame(module);
+    EXPECT_EQ(tracker.records.size(), 1U);
+    EXPECT_EQ(list.size(), 1U);
     EXPECT_TRUE(device.calls.empty());
 }
 
@@ -210,9 +204,9 @@ TEST_F(FrameDriverTest, ViewTransformCarriesViewSpaceThroughTheHostCamera) {
     viewProj.m[0][0] = 3.0f;
     SetViewMatrix(view);
     SetViewProjMatrix(viewProj);
-    DrawActorBars();
+    DrawFrame(module);
     // inverse(view) * viewProj: undo the translation, then scale x by 3.
-    const D3DXMATRIX& t = frameDriver.viewTransform;
+    const D3DXMATRIX& t = driver.viewTransform;
     EXPECT_FLOAT_EQ(t.m[0][0], 3.0f);
     EXPECT_FLOAT_EQ(t.m[3][0], -6.0f);
     EXPECT_FLOAT_EQ(t.m[3][2], 5.0f);
@@ -220,15 +214,16 @@ TEST_F(FrameDriverTest, ViewTransformCarriesViewSpaceThroughTheHostCamera) {
     EXPECT_FLOAT_EQ(device.transforms[1].m[3][0], -6.0f) << "the view transform the device gets";
 }
 
-TEST_F(FrameDriverTest, SingularViewMatrixKeepsTheLastInverse) {
+TEST_F(FrameDriverTest, SingularViewMatrixMultipliesLastFramesProductAgain) {
     D3DXMATRIX viewProj = Identity();
     viewProj.m[1][1] = 2.0f;
     SetViewProjMatrix(viewProj);
-    DrawActorBars();
+    DrawFrame(module);
     SetViewMatrix(D3DXMATRIX{});
-    DrawActorBars();
-    // The multiply ran again on the kept inverse (identity x viewProj) times viewProj.
-    EXPECT_FLOAT_EQ(frameDriver.viewTransform.m[1][1], 4.0f);
+    DrawFrame(module);
+    // The failed inverse left last frame's product in place (identity x viewProj, 2 at
+    // [1][1]) and the multiply ran on it again: 2 x 2.
+    EXPECT_FLOAT_EQ(driver.viewTransform.m[1][1], 4.0f);
 }
 
 } // namespace

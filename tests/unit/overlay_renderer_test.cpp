@@ -1,8 +1,10 @@
-#include "module_fixture.h"
+#include <gtest/gtest.h>
+
 #include "overlay/overlay_renderer.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/recording_device.h"
 
-using namespace fakehost;
+using fakehost::Identity;
 
 namespace {
 
@@ -17,41 +19,64 @@ D3DXVECTOR4 Point(float x, float y, float z, float w = 1.0f) {
 
 const ColorRGBA red = {1.0f, 0.0f, 0.0f, 0.7f};
 
-class OverlayRendererTest : public ModuleTest {
+class OverlayRendererTest : public ::testing::Test {
   protected:
     RecordingDevice device;
-    OverlayRenderer renderer = MakeOverlayRenderer();
+    OverlayRenderer renderer; // as at load
     D3DXMATRIX view = Identity();
 };
 
+// The calls as the device receives them: Direct3D 9's own numbers, each named beside it.
 std::vector<DeviceCall> ExpectedBeginCalls() {
     std::vector<DeviceCall> calls = {
-        Call("CreateStateBlock", 1), Call("SetFVF", 0x42),      Call("SetTransform", 3),
-        Call("SetTransform", 2),     Call("SetTransform", 256), Call("SetPixelShader"),
-        Call("SetVertexShader"),     Call("SetTexture", 0),
+        Call("CreateStateBlock", 1), // D3DSBT_ALL
+        Call("SetFVF", 0x42),        // D3DFVF_XYZ | D3DFVF_DIFFUSE
+        Call("SetTransform", 3),     // D3DTS_PROJECTION
+        Call("SetTransform", 2),     // D3DTS_VIEW
+        Call("SetTransform", 256),   // D3DTS_WORLD
+        Call("SetPixelShader"),      Call("SetVertexShader"), Call("SetTexture", 0),
     };
     const std::uint32_t renderStates[][2] = {
-        {27, 1},  {171, 1}, {14, 0}, {19, 5}, {20, 6}, {207, 2}, {208, 6},
-        {8, 3},   {9, 2},   {15, 0}, {22, 1}, {7, 1},  {171, 1}, {206, 1},
-        {174, 1}, {28, 0},  {48, 0}, {29, 0}, {52, 0}, {136, 1}, {137, 0},
+        {27, 1},  // ALPHABLENDENABLE TRUE
+        {171, 1}, // BLENDOP ADD
+        {14, 0},  // ZWRITEENABLE FALSE
+        {19, 5},  // SRCBLEND SRCALPHA
+        {20, 6},  // DESTBLEND INVSRCALPHA
+        {207, 2}, // SRCBLENDALPHA ONE
+        {208, 6}, // DESTBLENDALPHA INVSRCALPHA
+        {8, 3},   // FILLMODE SOLID
+        {9, 2},   // SHADEMODE GOURAUD
+        {15, 0},  // ALPHATESTENABLE FALSE
+        {22, 1},  // CULLMODE NONE
+        {7, 1},   // ZENABLE TRUE
+        {171, 1}, // BLENDOP ADD, a second time
+        {206, 1}, // SEPARATEALPHABLENDENABLE TRUE
+        {174, 1}, // SCISSORTESTENABLE TRUE
+        {28, 0},  // FOGENABLE FALSE
+        {48, 0},  // RANGEFOGENABLE FALSE
+        {29, 0},  // SPECULARENABLE FALSE
+        {52, 0},  // STENCILENABLE FALSE
+        {136, 1}, // CLIPPING TRUE
+        {137, 0}, // LIGHTING FALSE
     };
     for (const auto& rs : renderStates) {
         calls.push_back(Call("SetRenderState", rs[0], rs[1]));
     }
+    // Stage 0 modulates texture by diffuse (COLOROP 1, ALPHAOP 4: MODULATE 4; ARG1 TEXTURE 2,
+    // ARG2 DIFFUSE 0); stage 1 is disabled (DISABLE 1).
     const std::uint32_t stages[][3] = {
         {0, 1, 4}, {0, 2, 2}, {0, 3, 0}, {0, 4, 4}, {0, 5, 2}, {0, 6, 0}, {1, 1, 1}, {1, 4, 1},
     };
     for (const auto& ts : stages) {
         calls.push_back(Call("SetTextureStageState", ts[0], ts[1], ts[2]));
     }
-    calls.push_back(Call("SetSamplerState", 0, 6, 2));
-    calls.push_back(Call("SetSamplerState", 0, 5, 2));
+    calls.push_back(Call("SetSamplerState", 0, 6, 2)); // MINFILTER LINEAR
+    calls.push_back(Call("SetSamplerState", 0, 5, 2)); // MAGFILTER LINEAR
     return calls;
 }
 
 TEST_F(OverlayRendererTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresIt) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     EXPECT_EQ(device.calls, ExpectedBeginCalls());
     EXPECT_EQ(device.calls[2].pointer, &renderer.identityMatrix);
     EXPECT_EQ(device.calls[3].pointer, &view);
@@ -78,8 +103,7 @@ TEST_F(OverlayRendererTest, IdentityAtLoad) {
 }
 
 TEST_F(OverlayRendererTest, NullDeviceMakesNoCallAtAll) {
-    SetDevice(nullptr);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, nullptr, &view);
     EXPECT_EQ(renderer.device, nullptr);
     DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
     EndOverlay(renderer);
@@ -87,20 +111,17 @@ TEST_F(OverlayRendererTest, NullDeviceMakesNoCallAtAll) {
 }
 
 TEST_F(OverlayRendererTest, DeviceGoneNullNeverTouchesTheOldStateBlock) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     EndOverlay(renderer);
     const std::size_t callsAfterFirstFrame = device.calls.size();
-    SetDevice(nullptr);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, nullptr, &view);
     EndOverlay(renderer);
     EXPECT_EQ(device.calls.size(), callsAfterFirstFrame);
 }
 
 TEST_F(OverlayRendererTest, FailedStateBlockSetsNoStateAndDrawsNothing) {
     device.failCreateStateBlock = true;
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     DrawPolyline(renderer, red, 2, Point(0, 0, 1), Point(1, 0, 1));
     EndOverlay(renderer);
     ASSERT_EQ(device.calls.size(), 1U);
@@ -108,8 +129,7 @@ TEST_F(OverlayRendererTest, FailedStateBlockSetsNoStateAndDrawsNothing) {
 }
 
 TEST_F(OverlayRendererTest, PolylineIsOneLineStripOfTheGivenPointsWithWIgnored) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     device.calls.clear();
     DrawPolyline(renderer, red, 3, Point(1, 2, 3, 0), Point(1, 2, 3, 1), Point(-4, 5, 6, 9));
     ASSERT_EQ(device.calls.size(), 1U);
@@ -133,8 +153,7 @@ TEST_F(OverlayRendererTest, PolylineIsOneLineStripOfTheGivenPointsWithWIgnored) 
 #define P64 P8(0), P8(8), P8(16), P8(24), P8(32), P8(40), P8(48), P8(56)
 
 TEST_F(OverlayRendererTest, PolylineIsCappedAtSixtyFourPoints) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     device.calls.clear();
     DrawPolyline(renderer, red, 64, P64);
     DrawPolyline(renderer, red, 65, P64, P(64));
@@ -148,8 +167,7 @@ TEST_F(OverlayRendererTest, PolylineIsCappedAtSixtyFourPoints) {
 }
 
 TEST_F(OverlayRendererTest, PolylineOfFewerThanTwoPointsDrawsNothing) {
-    SetDevice(&device);
-    BeginOverlay(renderer, &view);
+    BeginOverlay(renderer, &device, &view);
     device.calls.clear();
     DrawPolyline(renderer, red, 1, Point(0, 0, 1));
     DrawPolyline(renderer, red, 0);

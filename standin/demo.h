@@ -1,9 +1,0 @@
-// Plays a scenario in the host's scene with the module loaded and writes the pictures it
-// asks for, plus a contact sheet of the bars' tiles, into one folder.
-#pragma once
-
-#include "standin/host_frame.h"
-
-// `scenarioPath` null plays the built-in scenario. Returns the number of failures (a frame
-// whose device state changed, a picture that could not be written).
-int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir);

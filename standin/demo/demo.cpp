@@ -1,0 +1,228 @@
+#include "standin/demo/demo.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "standin/checks/expected_bar.h"
+#include "standin/demo/contact_sheet.h"
+#include "standin/host/host_world.h"
+#include "standin/demo/png_file.h"
+#include "standin/demo/scenario.h"
+#include "standin/host/scene_device.h"
+
+namespace {
+
+constexpr float demoStep = 1.0f / 30.0f;
+// A tile shows a bar with half a unit to either side, three times as wide as high.
+constexpr float tileMarginWorld = 0.5f;
+constexpr float tileHalfHeightWorld = 0.4f;
+
+struct Walk {
+    D3DXVECTOR3 from, to;
+    float start, duration;
+    bool active;
+};
+
+struct Player {
+    const Scenario* scenario;
+    Stage* stage;
+    std::vector<Walk> walks;
+    std::size_t next; // first event not yet applied
+};
+
+int SlotOf(const Scenario& scenario, const std::string& name) {
+    for (std::size_t i = 0; i < scenario.actorNames.size(); ++i) {
+        if (scenario.actorNames[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+float Number(const std::vector<std::string>& words, std::size_t i) {
+    return i < words.size() ? std::strtof(words[i].c_str(), nullptr) : 0.0f;
+}
+
+void ApplyActorEvent(Player& player, const ScenarioEvent& event) {
+    const std::vector<std::string>& w = event.words;
+    const int slot = SlotOf(*player.scenario, w[1]);
+    StageActor& actor = player.stage->actors[slot];
+    const std::string& what = w[2];
+    if (what == "at") {
+        const bool fresh = actor.kind == 0;
+        if (fresh) {
+            actor = StandingActor(Number(w, 3), Number(w, 4), 0.0f);
+        }
+        actor.world = D3DXVECTOR3(Number(w, 3), Number(w, 4), 0.0f);
+        player.walks[slot].active = false;
+    } else if (what == "walk") {
+        player.walks[slot] = {actor.world, D3DXVECTOR3(Number(w, 3), Number(w, 4), 0.0f),
+                              event.time, Number(w, 5), true};
+    } else if (what == "damage") {
+        actor.damage = Number(w, 3);
+    } else if (what == "engaged") {
+        actor.engaged = Number(w, 3) != 0.0f;
+    } else if (what == "listed") {
+        actor.listed = Number(w, 3) != 0.0f;
+    } else if (what == "stats") {
+        actor.hasStats = Number(w, 3) != 0.0f;
+    } else if (what == "kind") {
+        actor.kind = static_cast<std::uint32_t>(std::strtoul(w[3].c_str(), nullptr, 16));
+    }
+}
+
+void ApplyWorldEvent(const ScenarioEvent& event) {
+    const std::vector<std::string>& w = event.words;
+    if (w[0] == "scene") {
+        SetHostSceneActive(true, w.size() > 1 && w[1] == "active");
+    } else if (w[0] == "ui") {
+        SetHostUiFlag(true, static_cast<std::uint8_t>(Number(w, 1)));
+    } else if (w[0] == "status") {
+        const bool none = w.size() > 1 && w[1] == "none";
+        SetHostStatus(!none, Number(w, 1), static_cast<std::uint32_t>(Number(w, 2)));
+    }
+}
+
+void MoveWalkers(Player& player, float now) {
+    for (std::size_t i = 0; i < player.walks.size(); ++i) {
+        const Walk& walk = player.walks[i];
+        if (!walk.active) {
+            continue;
+        }
+        float t = walk.duration > 0.0f ? (now - walk.start) / walk.duration : 1.0f;
+        t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+        player.stage->actors[i].world = walk.from + (walk.to - walk.from) * t;
+    }
+}
+
+// Applies the events due by `now`; returns the captures among them.
+std::vector<const ScenarioEvent*> ApplyDueEvents(Player& player, float now) {
+    std::vector<const ScenarioEvent*> captures;
+    const std::vector<ScenarioEvent>& events = player.scenario->events;
+    while (player.next < events.size() && events[player.next].time <= now + demoStep * 0.5f) {
+        const ScenarioEvent& event = events[player.next++];
+        if (event.words[0] == "actor") {
+            ApplyActorEvent(player, event);
+        } else if (event.words[0] == "capture") {
+            captures.push_back(&event);
+        } else {
+            ApplyWorldEvent(event);
+        }
+    }
+    MoveWalkers(player, now);
+    return captures;
+}
+
+SheetTile TileAround(const HostScene& scene, const Player& player, const ScenarioEvent& event,
+                     const std::uint32_t* frame) {
+    const std::vector<std::string>& w = event.words;
+    const StageActor& first = player.stage->actors[SlotOf(*player.scenario, w[2])];
+    const StageActor& last =
+        player.stage->actors[SlotOf(*player.scenario, w.size() > 3 ? w[3] : w[2])];
+    const float extra = tileMarginWorld / expected::barWidth;
+    ScreenPoint low = BarPoint(scene, first, -extra, -tileHalfHeightWorld);
+    ScreenPoint high = BarPoint(scene, last, 1.0f + extra, tileHalfHeightWorld);
+    return CutTile(w[1], frame, low, high);
+}
+
+bool KnownActors(const Scenario& scenario, const ScenarioEvent& event) {
+    for (std::size_t i = 2; i < event.words.size(); ++i) {
+        if (SlotOf(scenario, event.words[i]) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int TakeCaptures(const HostScene& scene, const Player& player,
+                 const std::vector<const ScenarioEvent*>& captures, const std::uint32_t* frame,
+                 const std::string& outDir, std::vector<SheetTile>* tiles, int* picture) {
+    int failed = 0;
+    for (const ScenarioEvent* event : captures) {
+        const std::string name = event->words.size() > 1 ? event->words[1] : "frame";
+        char file[64];
+        std::snprintf(file, sizeof file, "%02d-%s.png", ++*picture, name.c_str());
+        const std::string path = outDir + "\\" + file;
+        if (!WritePng(path.c_str(), frame, sceneWidth, sceneHeight)) {
+            std::fprintf(stderr, "standin: cannot write %s\n", path.c_str());
+            ++failed;
+        }
+        if (event->words.size() > 2 && KnownActors(*player.scenario, *event)) {
+            tiles->push_back(TileAround(scene, player, *event, frame));
+        }
+    }
+    return failed;
+}
+
+bool LoadScenario(const char* path, Scenario* scenario) {
+    std::string text = DefaultScenarioText();
+    if (path != nullptr && !LoadScenarioFile(path, &text)) {
+        return false;
+    }
+    return ParseScenario(text.c_str(), scenario);
+}
+
+void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles) {
+    const std::string path = outDir + "\\bar-life.txt";
+    FILE* legend = std::fopen(path.c_str(), "w");
+    if (legend == nullptr) {
+        return;
+    }
+    std::fprintf(legend, "bar-life.png, left to right, top to bottom:\n");
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+        std::fprintf(legend, "%2zu  %s\n", i + 1, tiles[i].name.c_str());
+    }
+    std::fclose(legend);
+}
+
+// Makes the directory and every missing parent: the default out\demo has a parent that a
+// fresh checkout lacks.
+void CreateDirectories(const std::string& path) {
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
+            const std::string part = path.substr(0, i);
+            if (part.back() != ':') {
+                CreateDirectoryA(part.c_str(), nullptr);
+            }
+        }
+    }
+}
+
+} // namespace
+
+int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
+    static Scenario scenario;
+    static Stage stage;
+    if (!LoadScenario(scenarioPath, &scenario)) {
+        return 1;
+    }
+    CreateDirectories(outDir);
+    stage = {};
+    stage.count = static_cast<int>(scenario.actorNames.size());
+    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0};
+    std::vector<std::uint32_t> frame(sceneWidth * sceneHeight);
+    std::vector<SheetTile> tiles;
+    int failed = 0;
+    int picture = 0;
+    int frames = 0;
+    for (float now = 0.0f; now <= scenario.endTime; now = ++frames * demoStep) {
+        const std::vector<const ScenarioEvent*> captures = ApplyDueEvents(player, now);
+        stage.clock = now;
+        PublishStage(stage, scene);
+        const FrameResult r = RenderHostFrame(
+            scene, {FrameCall::callSite, false, captures.empty() ? nullptr : frame.data()});
+        failed += r.stateDifferences != 0 || !r.calleeReached;
+        if (!captures.empty()) {
+            failed += TakeCaptures(scene, player, captures, frame.data(), outDir, &tiles, &picture);
+        }
+    }
+    const std::string sheet = std::string(outDir) + "\\bar-life.png";
+    failed += !WriteContactSheet(sheet.c_str(), tiles);
+    WriteLegend(outDir, tiles);
+    std::printf("demo: %d frames, %d pictures and the contact sheet bar-life.png in %s\n", frames,
+                picture, outDir);
+    return failed;
+}

@@ -1,0 +1,37 @@
+// A small script of what happens in the host's world, one event per line:
+//   SECONDS actor NAME at X Y        appears standing at world (X, Y), listed, engaged
+//   SECONDS actor NAME walk X Y SECS walks there in SECS seconds
+//   SECONDS actor NAME damage R      the game's damage ratio (health is 1 - R)
+//   SECONDS actor NAME engaged|listed|stats 0|1
+//   SECONDS actor NAME kind HEX
+//   SECONDS scene active|inactive
+//   SECONDS ui FLAG                  the UI byte
+//   SECONDS status LEVEL MODE        or: status none
+//   SECONDS capture NAME [ACTOR [ACTOR2]]  picture of this frame; with actors, a tile of
+//                                    the contact sheet around their bars
+//   SECONDS end
+// '#' starts a comment. Events at one time apply in file order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "standin/host/stage.h"
+
+struct ScenarioEvent {
+    float time;
+    std::vector<std::string> words; // the event without its time
+};
+
+struct Scenario {
+    std::vector<ScenarioEvent> events;
+    std::vector<std::string> actorNames; // index = stage slot
+    float endTime;
+};
+
+// The built-in scenario: one bar's whole life, with company.
+const char* DefaultScenarioText();
+
+// False, with the line on stderr, on a line that cannot be read.
+bool ParseScenario(const char* text, Scenario* scenario);
+bool LoadScenarioFile(const char* path, std::string* text);

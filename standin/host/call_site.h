@@ -1,0 +1,30 @@
+// The host's frame call: a small cdecl routine whose `call rel32` stands at the game's call
+// site, written into the image at run time as the game's own code would be.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_layout.h"
+
+// Where the routine that holds the call site begins; callable as uint32_t(uint32_t).
+constexpr std::uint32_t frameRoutine = 0x6E75A0;
+
+enum class CalleePlace { below, above };
+
+// Writes the routine with a call to the host's callee, reached directly (below the call
+// site) or through a jump placed above it. The code pages end up read and execute only.
+void WriteFrameRoutine(CalleePlace place);
+
+// Writes code from another game build: no call instruction at the call site, but a
+// `mov eax, foreignRoutineResult` there, so that the routine returns this.
+void WriteForeignRoutine();
+constexpr std::uint32_t foreignRoutineResult = 0x12345678;
+
+// The five bytes at the call site.
+void ReadCallSite(unsigned char bytes[hostlayout::callLength]);
+
+// Where the call at the call site leads, or 0 if the byte there is not a call.
+std::uint32_t CallSiteTarget();
+
+// The host's frame call, as the game makes it.
+std::uint32_t CallFrameRoutine(std::uint32_t argument);

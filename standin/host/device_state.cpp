@@ -1,0 +1,292 @@
+#include "standin/host/device_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD vertexSamplerBase = D3DVERTEXTEXTURESAMPLER0;
+
+DWORD SamplerIndex(int i) {
+    return i < 16 ? static_cast<DWORD>(i) : vertexSamplerBase + i - 16;
+}
+
+// vs_1_1: dcl_position v0; mov oPos, v0.  ps_1_1: mov r0, v0.
+const DWORD vertexShaderCode[] = {0xFFFE0101, 0x0000001F, 0x80000000, 0x900F0000,
+                                  0x00000001, 0xC00F0000, 0x90E40000, 0x0000FFFF};
+const DWORD pixelShaderCode[] = {0xFFFF0101, 0x00000001, 0x800F0000, 0x90E40000, 0x0000FFFF};
+
+const D3DVERTEXELEMENT9 declarationElements[] = {
+    {0, 0, D3DDECLTYPE_FLOAT4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITIONT, 0},
+    {0, 16, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+    D3DDECL_END()};
+
+// The overlay's own render states, each set to something else, and a few it leaves alone.
+const DWORD unusualRenderStates[][2] = {
+    {D3DRS_ALPHABLENDENABLE, FALSE},
+    {D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT},
+    {D3DRS_ZWRITEENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR},
+    {D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_DESTALPHA},
+    {D3DRS_DESTBLENDALPHA, D3DBLEND_INVDESTALPHA},
+    {D3DRS_FILLMODE, D3DFILL_WIREFRAME},
+    {D3DRS_SHADEMODE, D3DSHADE_FLAT},
+    {D3DRS_ALPHATESTENABLE, TRUE},
+    {D3DRS_CULLMODE, D3DCULL_CW},
+    {D3DRS_ZENABLE, D3DZB_FALSE},
+    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
+    {D3DRS_SCISSORTESTENABLE, FALSE},
+    {D3DRS_FOGENABLE, TRUE},
+    {D3DRS_RANGEFOGENABLE, TRUE},
+    {D3DRS_SPECULARENABLE, TRUE},
+    {D3DRS_STENCILENABLE, TRUE},
+    {D3DRS_CLIPPING, FALSE},
+    {D3DRS_LIGHTING, TRUE},
+    {D3DRS_ZFUNC, D3DCMP_GREATEREQUAL},
+    {D3DRS_ALPHAREF, 0x5A},
+    {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
+    {D3DRS_FOGCOLOR, 0x00123456},
+    {D3DRS_STENCILREF, 3},
+    {D3DRS_STENCILFUNC, D3DCMP_LESS},
+    {D3DRS_COLORWRITEENABLE, 0x5},
+    {D3DRS_AMBIENT, 0x00654321},
+    {D3DRS_DITHERENABLE, TRUE},
+    {D3DRS_TEXTUREFACTOR, 0x80402010},
+    {D3DRS_BLENDFACTOR, 0x11223344},
+    {D3DRS_NORMALIZENORMALS, TRUE},
+};
+
+// The same states at Direct3D 9's defaults for a device with a depth buffer.
+const DWORD usualRenderStates[][2] = {
+    {D3DRS_ALPHABLENDENABLE, FALSE},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_ZWRITEENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_ONE},
+    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
+    {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+    {D3DRS_ALPHATESTENABLE, FALSE},
+    {D3DRS_CULLMODE, D3DCULL_CCW},
+    {D3DRS_ZENABLE, D3DZB_TRUE},
+    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
+    {D3DRS_SCISSORTESTENABLE, FALSE},
+    {D3DRS_FOGENABLE, FALSE},
+    {D3DRS_RANGEFOGENABLE, FALSE},
+    {D3DRS_SPECULARENABLE, FALSE},
+    {D3DRS_STENCILENABLE, FALSE},
+    {D3DRS_CLIPPING, TRUE},
+    {D3DRS_LIGHTING, TRUE},
+    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+    {D3DRS_ALPHAREF, 0},
+    {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
+    {D3DRS_FOGCOLOR, 0},
+    {D3DRS_STENCILREF, 0},
+    {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
+    {D3DRS_COLORWRITEENABLE, 0xF},
+    {D3DRS_AMBIENT, 0},
+    {D3DRS_DITHERENABLE, FALSE},
+    {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
+    {D3DRS_BLENDFACTOR, 0xFFFFFFFF},
+    {D3DRS_NORMALIZENORMALS, FALSE},
+};
+
+// Differs per stage, so that a state restored to the wrong stage shows too.
+void SetUnusualStage(IDirect3DDevice9* device, DWORD stage) {
+    device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_ADD + stage % 3);
+    device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_SPECULAR);
+    device->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_SUBTRACT);
+    device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, (stage + 3) % 8);
+    device->SetTextureStageState(stage, D3DTSS_RESULTARG, D3DTA_TEMP);
+    device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0x01020300 + stage);
+}
+
+void SetUnusualSampler(IDirect3DDevice9* device, DWORD sampler) {
+    device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
+    device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+    device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);
+    device->SetSamplerState(sampler, D3DSAMP_BORDERCOLOR, 0x00ABCDEF);
+    device->SetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, 4);
+}
+
+D3DMATRIX UnusualMatrix(float seed) {
+    D3DMATRIX m;
+    for (int i = 0; i < 16; ++i) {
+        m.m[i / 4][i % 4] = seed + 0.25f * static_cast<float>(i);
+    }
+    return m;
+}
+
+template <class T> void DropReference(T* object) {
+    if (object != nullptr) {
+        object->Release();
+    }
+}
+
+int CompareWords(const DWORD* before, const DWORD* after, int count, const char* what, int outer) {
+    int differences = 0;
+    for (int i = 0; i < count; ++i) {
+        if (before[i] != after[i]) {
+            if (differences < 4) {
+                std::printf("     %s [%d][%d]: %#lx before, %#lx after\n", what, outer, i,
+                            before[i], after[i]);
+            }
+            ++differences;
+        }
+    }
+    return differences;
+}
+
+int CompareBlock(const void* before, const void* after, std::size_t size, const char* what) {
+    if (std::memcmp(before, after, size) == 0) {
+        return 0;
+    }
+    std::printf("     %s differs\n", what);
+    return 1;
+}
+
+} // namespace
+
+bool CreateHostPipeline(IDirect3DDevice9* device, HostPipeline* pipeline) {
+    *pipeline = {};
+    const bool vs =
+        SUCCEEDED(device->CreateVertexShader(vertexShaderCode, &pipeline->vertexShader));
+    const bool ps = SUCCEEDED(device->CreatePixelShader(pixelShaderCode, &pipeline->pixelShader));
+    const bool decl =
+        SUCCEEDED(device->CreateVertexDeclaration(declarationElements, &pipeline->declaration));
+    return vs && ps && decl;
+}
+
+void ReleaseHostPipeline(HostPipeline* pipeline) {
+    DropReference(pipeline->vertexShader);
+    DropReference(pipeline->pixelShader);
+    DropReference(pipeline->declaration);
+    *pipeline = {};
+}
+
+void ReadDeviceState(IDirect3DDevice9* device, DeviceState* state) {
+    std::memset(state, 0, sizeof *state);
+    for (int i = 0; i < renderStateCount; ++i) {
+        device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(i), &state->renderStates[i]);
+    }
+    for (int stage = 0; stage < textureStages; ++stage) {
+        for (int i = 1; i < stageStateCount; ++i) {
+            device->GetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(i),
+                                         &state->stageStates[stage][i]);
+        }
+    }
+    for (int s = 0; s < samplerCount; ++s) {
+        for (int i = 1; i < samplerStateCount; ++i) {
+            device->GetSamplerState(SamplerIndex(s), static_cast<D3DSAMPLERSTATETYPE>(i),
+                                    &state->samplerStates[s][i]);
+        }
+    }
+    device->GetVertexShader(&state->vertexShader);
+    device->GetPixelShader(&state->pixelShader);
+    device->GetVertexDeclaration(&state->declaration);
+    device->GetTexture(0, &state->texture0);
+    DropReference(state->vertexShader);
+    DropReference(state->pixelShader);
+    DropReference(state->declaration);
+    DropReference(state->texture0);
+    device->GetFVF(&state->fvf);
+    device->GetTransform(D3DTS_VIEW, &state->view);
+    device->GetTransform(D3DTS_PROJECTION, &state->projection);
+    device->GetTransform(D3DTS_WORLD, &state->world);
+    device->GetScissorRect(&state->scissor);
+    device->GetViewport(&state->viewport);
+}
+
+void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline) {
+    for (const auto& entry : unusualRenderStates) {
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(entry[0]), entry[1]);
+    }
+    for (DWORD stage = 0; stage < textureStages; ++stage) {
+        SetUnusualStage(device, stage);
+    }
+    for (int s = 0; s < samplerCount; ++s) {
+        SetUnusualSampler(device, SamplerIndex(s));
+    }
+    device->SetVertexShader(pipeline.vertexShader);
+    device->SetPixelShader(pipeline.pixelShader);
+    device->SetVertexDeclaration(pipeline.declaration);
+    const D3DMATRIX view = UnusualMatrix(1.5f);
+    const D3DMATRIX projection = UnusualMatrix(-2.0f);
+    const D3DMATRIX world = UnusualMatrix(3.25f);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetTransform(D3DTS_WORLD, &world);
+    const RECT scissor = {13, 17, 301, 203};
+    device->SetScissorRect(&scissor);
+}
+
+void SetUsualState(IDirect3DDevice9* device) {
+    for (const auto& entry : usualRenderStates) {
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(entry[0]), entry[1]);
+    }
+    for (DWORD stage = 0; stage < textureStages; ++stage) {
+        const bool first = stage == 0;
+        device->SetTextureStageState(stage, D3DTSS_COLOROP,
+                                     first ? D3DTOP_MODULATE : D3DTOP_DISABLE);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_CURRENT);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAOP,
+                                     first ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+        device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
+        device->SetTextureStageState(stage, D3DTSS_RESULTARG, D3DTA_CURRENT);
+        device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0);
+    }
+    for (int s = 0; s < samplerCount; ++s) {
+        const DWORD sampler = SamplerIndex(s);
+        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+        device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+        device->SetSamplerState(sampler, D3DSAMP_BORDERCOLOR, 0);
+        device->SetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, 1);
+    }
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+}
+
+int CompareDeviceState(const DeviceState& before, const DeviceState& after) {
+    int differences =
+        CompareWords(before.renderStates, after.renderStates, renderStateCount, "render state", 0);
+    for (int stage = 0; stage < textureStages; ++stage) {
+        differences += CompareWords(before.stageStates[stage], after.stageStates[stage],
+                                    stageStateCount, "texture stage state", stage);
+    }
+    for (int s = 0; s < samplerCount; ++s) {
+        differences += CompareWords(before.samplerStates[s], after.samplerStates[s],
+                                    samplerStateCount, "sampler state", s);
+    }
+    differences += CompareBlock(&before.vertexShader, &after.vertexShader,
+                                sizeof before.vertexShader, "vertex shader");
+    differences += CompareBlock(&before.pixelShader, &after.pixelShader, sizeof before.pixelShader,
+                                "pixel shader");
+    differences += CompareBlock(&before.declaration, &after.declaration, sizeof before.declaration,
+                                "vertex declaration");
+    differences += CompareBlock(&before.texture0, &after.texture0, sizeof before.texture0,
+                                "texture of stage 0");
+    differences += CompareBlock(&before.fvf, &after.fvf, sizeof before.fvf, "FVF");
+    differences += CompareBlock(&before.view, &after.view, sizeof before.view, "view transform");
+    differences += CompareBlock(&before.projection, &after.projection, sizeof before.projection,
+                                "projection transform");
+    differences +=
+        CompareBlock(&before.world, &after.world, sizeof before.world, "world transform");
+    differences +=
+        CompareBlock(&before.scissor, &after.scissor, sizeof before.scissor, "scissor rect");
+    differences +=
+        CompareBlock(&before.viewport, &after.viewport, sizeof before.viewport, "viewport");
+    return differences;
+}

@@ -1,0 +1,60 @@
+#include "standin/host/host_image.h"
+
+#include <cstdint>
+#include <windows.h>
+
+#include "host/host_layout.h"
+
+namespace {
+
+constexpr std::uintptr_t pageSize = 0x1000;
+
+// The game's fixed addresses, each with room for the largest value kept there (a matrix).
+constexpr HostAddress fixedAddresses[] = {
+    hostlayout::clock,          hostlayout::statusPointer, hostlayout::viewMatrix,
+    hostlayout::viewProjMatrix, hostlayout::scenePointer,  hostlayout::frameStep,
+    hostlayout::uiRootPointer,  hostlayout::actorCount,    hostlayout::actorListPointer,
+    hostlayout::devicePointer,
+};
+constexpr std::uintptr_t largestFixedValue = 16 * sizeof(float);
+
+constexpr std::uintptr_t EndOfFixedAddresses() {
+    std::uintptr_t end = 0;
+    for (HostAddress address : fixedAddresses) {
+        end = address + largestFixedValue > end ? address + largestFixedValue : end;
+    }
+    return (end + pageSize - 1) & ~(pageSize - 1);
+}
+
+// From the page of the call site up past the highest fixed address.
+constexpr std::uintptr_t layoutBegin = hostlayout::callSite & ~(pageSize - 1);
+constexpr std::uintptr_t layoutEnd = EndOfFixedAddresses();
+
+// Zero-filled by the loader. Wherever the linker puts it after the code, 6 MiB starting
+// below the call site's page reaches past layoutEnd.
+constexpr std::uint32_t hostImageSize = 0x600000;
+__attribute__((aligned(4096), used)) unsigned char hostImage[hostImageSize];
+
+bool InsideOwnImage(std::uintptr_t address) {
+    MEMORY_BASIC_INFORMATION info;
+    if (VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof info) == 0) {
+        return false;
+    }
+    return info.State == MEM_COMMIT && info.Type == MEM_IMAGE &&
+           info.AllocationBase == GetModuleHandleW(nullptr);
+}
+
+} // namespace
+
+bool HostImageCoversLayout() {
+    const auto begin = reinterpret_cast<std::uintptr_t>(hostImage);
+    if (begin > layoutBegin || begin + hostImageSize < layoutEnd) {
+        return false;
+    }
+    for (std::uintptr_t page = layoutBegin; page < layoutEnd; page += pageSize) {
+        if (!InsideOwnImage(page)) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,105 @@
+#include "standin/host/host_world.h"
+
+#include "host/host_layout.h"
+#include "standin/host/host_memory_write.h"
+
+namespace {
+
+using namespace hostlayout;
+
+// The pointer chain of an actor's position: actor - 0x34 -> root, root + 0x30 -> link,
+// link + 0 -> holder, holder + 0x10 = float[3].
+struct ActorObject {
+    alignas(16) unsigned char bytes[0x100];
+    unsigned char root[0x40];
+    unsigned char link[0x10];
+    unsigned char holder[0x20];
+    unsigned char stats[0x40];
+};
+constexpr HostAddress actorBase = 0x40; // the actor's address within its object
+
+ActorObject actors[maxHostActors];
+HostAddress actorList[maxHostActors];
+unsigned char statusObject[0x40];
+unsigned char sceneObject[0x140];
+unsigned char uiRoot[0x20];
+unsigned char uiInner[0x50];
+
+HostAddress ActorAddress(int slot) {
+    return AddressOf(actors[slot].bytes) + actorBase;
+}
+
+void LinkActor(int slot) {
+    ActorObject& object = actors[slot];
+    const HostAddress actor = ActorAddress(slot);
+    WriteHost(actor - actorPositionRootOffset, AddressOf(object.root));
+    WriteHost(AddressOf(object.root) + positionLink1Offset, AddressOf(object.link));
+    WriteHost(AddressOf(object.link) + positionLink2Offset, AddressOf(object.holder));
+}
+
+} // namespace
+
+void PlaceHostObjects() {
+    for (int slot = 0; slot < maxHostActors; ++slot) {
+        LinkActor(slot);
+    }
+    WriteHost(actorListPointer, AddressOf(actorList));
+    WriteHost(actorCount, std::int32_t{0});
+    SetHostStatus(true, 1.0f, 3);
+    SetHostSceneActive(true, true);
+    SetHostUiFlag(true, 0);
+    SetHostClock(0.0f, 0.0f);
+}
+
+void SetHostClock(float seconds, float step) {
+    WriteHost(clock, seconds);
+    WriteHost(frameStep, step);
+}
+
+void SetHostStatus(bool present, float level, std::uint32_t mode) {
+    WriteHost(AddressOf(statusObject) + statusLevelOffset, level);
+    WriteHost(AddressOf(statusObject) + statusModeOffset, mode);
+    WriteHost(statusPointer, present ? AddressOf(statusObject) : HostAddress{0});
+}
+
+void SetHostSceneActive(bool present, bool active) {
+    WriteHost(AddressOf(sceneObject) + sceneActiveOffset, std::uint32_t{active ? 1U : 0U});
+    WriteHost(scenePointer, present ? AddressOf(sceneObject) : HostAddress{0});
+}
+
+void SetHostUiFlag(bool chainPresent, std::uint8_t flag) {
+    WriteHost(AddressOf(uiInner) + uiFlagOffset, flag);
+    WriteHost(AddressOf(uiRoot) + uiInnerOffset, chainPresent ? AddressOf(uiInner) : 0U);
+    WriteHost(uiRootPointer, AddressOf(uiRoot));
+}
+
+void SetHostDevice(IDirect3DDevice9* device) {
+    WriteHost(devicePointer, static_cast<HostAddress>(reinterpret_cast<std::uintptr_t>(device)));
+}
+
+void SetHostMatrices(const float view[16], const float viewProj[16]) {
+    std::memcpy(HostBytes(viewMatrix), view, 16 * sizeof(float));
+    std::memcpy(HostBytes(viewProjMatrix), viewProj, 16 * sizeof(float));
+}
+
+void WriteHostActor(int slot, const ActorSpec& actor) {
+    ActorObject& object = actors[slot];
+    const HostAddress address = ActorAddress(slot);
+    WriteHost(address + actorKindOffset, actor.kind);
+    WriteHost(address + actorEngagedOffset, std::uint32_t{actor.engaged ? 1U : 0U});
+    WriteHost(AddressOf(object.stats) + damageRatioOffset, actor.damageRatio);
+    WriteHost(address + actorStatsOffset, actor.hasStats ? AddressOf(object.stats) : 0U);
+    std::memcpy(HostBytes(AddressOf(object.holder) + positionOffset), actor.position,
+                sizeof actor.position);
+}
+
+void WriteHostActorList(const int* slots, int count) {
+    for (int i = 0; i < count; ++i) {
+        actorList[i] = ActorAddress(slots[i]);
+    }
+    WriteHost(actorCount, std::int32_t{count});
+}
+
+std::uint32_t HostActorAddress(int slot) {
+    return ActorAddress(slot);
+}

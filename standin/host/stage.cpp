@@ -1,0 +1,44 @@
+#include "standin/host/stage.h"
+
+#include "standin/host/host_world.h"
+
+namespace {
+
+constexpr std::uint32_t ordinaryKind = 0x10001;
+
+ActorSpec HostSpec(const StageActor& actor) {
+    const D3DXVECTOR3 host = WorldToHostAxes(actor.world);
+    return {{host.x, host.y, host.z}, actor.damage, actor.hasStats, actor.engaged, actor.kind};
+}
+
+} // namespace
+
+StageActor StandingActor(float x, float y, float damage) {
+    return {D3DXVECTOR3(x, y, 0.0f), damage, true, true, true, ordinaryKind};
+}
+
+void PublishStage(const Stage& stage, HostScene& scene) {
+    static int slots[maxStageActors];
+    int listed = 0;
+    scene.pillarCount = 0;
+    for (int i = 0; i < stage.count; ++i) {
+        const StageActor& actor = stage.actors[i];
+        WriteHostActor(i, HostSpec(actor));
+        if (!actor.listed) {
+            continue;
+        }
+        slots[listed++] = i;
+        if (scene.pillarCount < static_cast<int>(sizeof scene.pillars / sizeof scene.pillars[0])) {
+            scene.pillars[scene.pillarCount++] = actor.world;
+        }
+    }
+    WriteHostActorList(slots, listed);
+    SetHostClock(stage.clock, stageStep);
+    SetHostMatrices(&scene.camera.view._11, &scene.camera.viewProjection._11);
+}
+
+FrameResult AdvanceStage(Stage& stage, HostScene& scene, float step, const FrameOptions& options) {
+    stage.clock += step;
+    PublishStage(stage, scene);
+    return RenderHostFrame(scene, options);
+}

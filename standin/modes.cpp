@@ -1,0 +1,173 @@
+#include "standin/modes.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "standin/checks/check_report.h"
+#include "standin/checks/fault_checks.h"
+#include "standin/checks/hook_checks.h"
+#include "standin/checks/pixel_checks.h"
+#include "standin/checks/state_checks.h"
+#include "standin/demo/demo.h"
+#include "standin/demo/timing.h"
+#include "standin/host/call_site.h"
+#include "standin/host/host_world.h"
+#include "standin/host/module_loader.h"
+#include "standin/host/scene_device.h"
+#include "standin/host/scene_render.h"
+
+namespace {
+
+// What a mode needs before it runs.
+enum class Needs {
+    callSite,       // the call site only; the mode writes its routine and loads the module
+    scene,          // the host's world, scene and Direct3D 9 device; loads the module itself
+    sceneAndModule, // the same, with the module (--module) loaded before the mode starts
+};
+
+struct ModeRun {
+    const CommandLine& line;
+    HostScene* scene; // null for modes that need only the call site
+    HMODULE module;   // loaded for the mode, or null
+};
+
+struct Mode {
+    const char* name;
+    const char* what; // one line of the usage
+    Needs needs;
+    int (*run)(const ModeRun& run);
+};
+
+int HookMode(const ModeRun& run) {
+    return RunAllHookChecks(run.line.modulePath);
+}
+int HookBelowMode(const ModeRun& run) {
+    WriteFrameRoutine(CalleePlace::below);
+    return RunHookChecks(run.line.modulePath, CalleePlace::below);
+}
+int HookAboveMode(const ModeRun& run) {
+    WriteFrameRoutine(CalleePlace::above);
+    return RunHookChecks(run.line.modulePath, CalleePlace::above);
+}
+int HookForeignMode(const ModeRun& run) {
+    return RunForeignSiteCheck(run.line.modulePath);
+}
+
+// Every device check in one run, the faults last: they unload the module and break the
+// device's state blocks for a while.
+int SceneMode(const ModeRun& run) {
+    std::printf("-- device state\n");
+    int failed = RunStateChecks(*run.scene);
+    std::printf("-- pixels\n");
+    failed += RunPixelChecks(*run.scene);
+    std::printf("-- faults\n");
+    return failed + RunFaultChecks(*run.scene, run.module);
+}
+int StateMode(const ModeRun& run) {
+    return RunStateChecks(*run.scene);
+}
+int PixelMode(const ModeRun& run) {
+    return RunPixelChecks(*run.scene);
+}
+int FaultMode(const ModeRun& run) {
+    return RunFaultChecks(*run.scene, run.module);
+}
+int DemoMode(const ModeRun& run) {
+    return RunDemo(*run.scene, run.line.scenario, run.line.outDir);
+}
+int TimingMode(const ModeRun& run) {
+    return RunTiming(*run.scene, run.line.modulePath);
+}
+
+const Mode modes[] = {
+    {"hook", "the frame hook: a foreign call site, then callees below and above the call site",
+     Needs::callSite, HookMode},
+    {"hook-below", "the frame hook, the game's callee below the call site", Needs::callSite,
+     HookBelowMode},
+    {"hook-above", "the frame hook, the game's callee above the call site", Needs::callSite,
+     HookAboveMode},
+    {"hook-foreign", "a call site of another game build is left alone", Needs::callSite,
+     HookForeignMode},
+    {"scene", "with the Direct3D 9 device: state, pixels, then faults", Needs::sceneAndModule,
+     SceneMode},
+    {"state", "the device's state read back unchanged around the frame call", Needs::sceneAndModule,
+     StateMode},
+    {"pixels", "the bars' pixels, where and as the player must see them", Needs::sceneAndModule,
+     PixelMode},
+    {"faults", "no device, no state blocks, no status or UI objects, the loader unloading",
+     Needs::sceneAndModule, FaultMode},
+    {"demo", "plays a scenario (--scenario) and writes its pictures (--out)", Needs::sceneAndModule,
+     DemoMode},
+    {"timing", "times the frame call without and with the module", Needs::scene, TimingMode},
+};
+
+const Mode* FindMode(const char* name) {
+    for (const Mode& mode : modes) {
+        if (std::strcmp(mode.name, name) == 0) {
+            return &mode;
+        }
+    }
+    return nullptr;
+}
+
+// The host's world and scene with its device, the module loaded if the mode wants it.
+int RunInScene(const Mode& mode, const CommandLine& line) {
+    PlaceHostObjects();
+    WriteFrameRoutine(CalleePlace::below);
+    static SceneDevice device;
+    // Every check of these modes needs the device: without one they fail, they do not pass.
+    if (Check(CreateSceneDevice(&device),
+              "Direct3D 9 device (needs a display, e.g. Xvfb through scripts/with-wine.sh, and "
+              "32-bit Mesa: libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386)") != 0) {
+        return 1;
+    }
+    static HostScene scene;
+    scene.device = device.device;
+    scene.gameTexture = CreateGameTexture(device.device);
+    if (Check(scene.gameTexture != nullptr, "the game's texture created") != 0) {
+        DestroySceneDevice(&device);
+        return 1;
+    }
+    scene.camera = MakeSceneCamera();
+    if (!CreateHostPipeline(device.device, &scene.pipeline)) {
+        std::printf("note: the device takes no shaders; their state is checked as null\n");
+    }
+    SetHostDevice(device.device);
+    ModeRun run = {line, &scene, nullptr};
+    if (mode.needs == Needs::sceneAndModule && line.modulePath != nullptr) {
+        run.module = LoadModule(line.modulePath);
+        if (run.module == nullptr) {
+            return 1;
+        }
+    }
+    const int failed = mode.run(run);
+    SetHostDevice(nullptr);
+    ReleaseHostPipeline(&scene.pipeline);
+    scene.gameTexture->Release();
+    scene.gameTexture = nullptr;
+    DestroySceneDevice(&device);
+    return failed;
+}
+
+} // namespace
+
+bool IsMode(const char* name) {
+    return FindMode(name) != nullptr;
+}
+
+int RunMode(const CommandLine& line) {
+    const Mode& mode = *FindMode(line.mode);
+    if (mode.needs == Needs::callSite) {
+        return mode.run({line, nullptr, nullptr});
+    }
+    return RunInScene(mode, line);
+}
+
+void PrintUsage() {
+    std::fprintf(stderr,
+                 "usage: standin MODE [--module DLL | --no-module] [--out DIR] [--scenario FILE]\n"
+                 "modes:\n");
+    for (const Mode& mode : modes) {
+        std::fprintf(stderr, "  %-13s %s\n", mode.name, mode.what);
+    }
+}

@@ -1,9 +1,0 @@
-// The module's cost per frame: the frame call timed with and without the module.
-#pragma once
-
-#include <windows.h>
-
-#include "standin/host_frame.h"
-
-// Prints the medians; returns 0 unless the module could not be loaded.
-int RunTiming(HostScene& scene, const char* modulePath);
