@@ -85,10 +85,29 @@ void PruneLowestDeparted(ActorTracker& tracker) {
     }
     for (auto it = records.begin(); it != records.end(); ++it) {
         if (it->second.listedOnUpdate != tracker.updateCount) {
-            records.erase(it);
+            TrackedActorMap::node_type spare = records.extract(it);
+            try {
+                tracker.spareRecords.push_back(std::move(spare));
+            } catch (const std::bad_alloc&) {
+                // Not kept: the record's storage goes back to the heap with `spare`.
+            }
             return;
         }
     }
+}
+
+// A record made from spare storage when there is some: no allocation.
+TrackedActorMap::iterator InsertRecord(ActorTracker& tracker, TrackedActorMap::iterator hint,
+                                       HostAddress actor) {
+    auto& spares = tracker.spareRecords;
+    if (spares.empty()) {
+        return tracker.records.emplace_hint(hint, actor, TrackedActor{});
+    }
+    TrackedActorMap::node_type node = std::move(spares.back());
+    spares.pop_back();
+    node.key() = actor;
+    node.mapped() = TrackedActor{};
+    return tracker.records.insert(hint, std::move(node));
 }
 
 } // namespace
@@ -98,7 +117,7 @@ TrackedActor* FindOrInsertRecord(ActorTracker& tracker, HostAddress actor) {
     auto it = records.lower_bound(actor);
     if (it == records.end() || it->first != actor) {
         try {
-            it = records.emplace_hint(it, actor, TrackedActor{});
+            it = InsertRecord(tracker, it, actor);
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
@@ -162,6 +181,8 @@ void UpdateTrackedActors(ActorTracker& tracker) {
 
 void ClearTrackedActors(ActorTracker& tracker) {
     tracker.records.clear();
+    // Swapped out, not cleared: clear() would keep the vector's own storage.
+    std::vector<TrackedActorMap::node_type>().swap(tracker.spareRecords);
     tracker.listedRecords = 0;
     tracker.lastListed.clear();
     tracker.recordCountAfterUpdate = 0;

@@ -33,8 +33,15 @@ struct ListedRecord {
     TrackedActor* record; // null: no record (excluded kind, or none could be made)
 };
 
+using TrackedActorMap = std::map<HostAddress, TrackedActor>;
+
 struct ActorTracker {
-    std::map<HostAddress, TrackedActor> records; // ascending address: the walk order
+    TrackedActorMap records; // ascending address: the walk order
+    // The storage of pruned records, kept for the next records made, so that a scene whose
+    // actors come and go allocates only while it holds more records than ever before.
+    // Records and spares together never outnumber the most records once held; both go back
+    // to the heap when the tracker is emptied.
+    std::vector<TrackedActorMap::node_type> spareRecords;
     std::uint64_t updateCount = 0;
     std::size_t listedRecords = 0; // records stamped by the current update
     // Per list index, valid while records.size() is still recordCountAfterUpdate: only the
@@ -47,7 +54,7 @@ struct ActorTracker {
 // the lowest address that is not listed.
 void UpdateTrackedActors(ActorTracker& tracker);
 
-// Removes every record at once.
+// Removes every record at once and gives their storage back.
 void ClearTrackedActors(ActorTracker& tracker);
 
 // The record of an actor address, or null when there is none.

@@ -30,9 +30,10 @@ namespace {
 constexpr std::size_t barListStorage = 1;      // the list keeps its storage from frame to frame
 constexpr std::size_t sortKeyBuffers = 2;      // the depth sort's keys and its spare keys
 constexpr std::size_t listedIndex = 1;         // the tracker's memory of the host's list order
+constexpr std::size_t spareRecordList = 1;     // the tracker's list of pruned records' storage
 constexpr std::size_t recordingDeviceLogs = 2; // the test's own: calls and transforms
 constexpr std::size_t fixedBuffers =
-    barListStorage + sortKeyBuffers + listedIndex + recordingDeviceLogs;
+    barListStorage + sortKeyBuffers + listedIndex + spareRecordList + recordingDeviceLogs;
 // Fresh addresses cycle through this many slots (32 MiB of host memory); a slot comes back
 // only after all others were used.
 constexpr std::uint32_t addressSlots = 8192;
@@ -254,9 +255,20 @@ void RunFrames(std::uint64_t frames, Churn& churn, RecordingDevice& device, Null
         if (records > everListed.size()) {
             Fail(frame, "more records than distinct addresses ever listed");
         }
-        if (live > records + fixedBuffers) {
+        // Spare records are pruned records' storage: together with the records they never
+        // outnumber the most records once held (within a frame, one more than at its end:
+        // the one the prune removes), and an emptied tracker gives them back.
+        const std::vector<TrackedActorMap::node_type>& spares = module.tracker.spareRecords;
+        if (records + spares.size() > totals.peakRecords + 1) {
+            Fail(frame, "records and spare records outnumber the most records once held");
+        }
+        if (!module.driver.sceneActive && spares.capacity() != 0) {
+            Fail(frame, "an emptied tracker kept its spare records");
+        }
+        if (live > records + spares.size() + fixedBuffers) {
             char what[128];
-            std::snprintf(what, sizeof what, "%zu live allocations for %zu records", live, records);
+            std::snprintf(what, sizeof what, "%zu live allocations for %zu records and %zu spares",
+                          live, records, spares.size());
             Fail(frame, what);
         }
     }

@@ -224,4 +224,47 @@ TEST_F(ActorTrackerTest, SteadyUpdatesDoNotAllocate) {
     EXPECT_EQ(countingallocator::allocations, before);
 }
 
+// Under churn a new record takes a pruned one's storage: no allocation, and nothing of the
+// departed actor's record leaks into the new one.
+TEST_F(ActorTrackerTest, NewRecordReusesAPrunedRecordsStorageAsIfFresh) {
+    Actor dying{ActorAt(0), 1.0f};
+    dying.engaged = 0;
+    SetActors({dying, {ActorAt(1)}});
+    UpdateTrackedActors(tracker);
+    BarState& departing = Record(ActorAt(0));
+    departing.trailHealth = 0.9f;
+    departing.trailHold = 0.3f;
+    departing.deathTime = 0.75f;
+    departing.trailDrainRate = 2.0f;
+    SetActors({{ActorAt(1)}});
+    UpdateTrackedActors(tracker); // prunes the first actor
+    ASSERT_EQ(tracker.spareRecords.size(), 1U);
+
+    Actor hit{ActorAt(2), 0.5f};
+    hit.hasStats = false;
+    SetActors({{ActorAt(1)}, hit});
+    const std::size_t before = countingallocator::allocations;
+    UpdateTrackedActors(tracker);
+    EXPECT_EQ(countingallocator::allocations, before);
+    EXPECT_TRUE(tracker.spareRecords.empty());
+    const BarState& fresh = Record(ActorAt(2));
+    EXPECT_EQ(fresh.trailHealth, 0.0f);
+    EXPECT_EQ(fresh.trailHold, 0.0f);
+    EXPECT_EQ(fresh.deathTime, 0.0f);
+    EXPECT_EQ(fresh.trailDrainRate, 0.0f);
+    EXPECT_EQ(Record(ActorAt(2)).health, 0.0f);
+}
+
+TEST_F(ActorTrackerTest, EmptyingTheTrackerGivesSpareRecordsBack) {
+    SetActors({{ActorAt(0)}, {ActorAt(1)}});
+    UpdateTrackedActors(tracker);
+    SetActors({{ActorAt(1)}});
+    UpdateTrackedActors(tracker);
+    ASSERT_EQ(tracker.spareRecords.size(), 1U);
+    const std::size_t live = countingallocator::liveAllocations;
+    ClearTrackedActors(tracker);
+    EXPECT_EQ(tracker.spareRecords.capacity(), 0U);
+    EXPECT_EQ(countingallocator::liveAllocations, live - 3) << "two records and the spare list";
+}
+
 } // namespace
