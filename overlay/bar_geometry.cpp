@@ -21,8 +21,7 @@ BarEdges EdgesOf(const BarEntry& entry) {
 }
 
 // Two triangles spanning x0..x1 over the bar's height.
-void DrawQuad(IDirect3DDevice9* device, const BarEdges& e, float x0, float x1, ColorRGBA color) {
-    const D3DCOLOR c = PackColor(color);
+void DrawQuad(IDirect3DDevice9* device, const BarEdges& e, float x0, float x1, D3DCOLOR c) {
     const OverlayVertex quad[6] = {
         {x0, e.yBottom, e.z, c}, {x1, e.yBottom, e.z, c}, {x1, e.yTop, e.z, c},
         {x1, e.yTop, e.z, c},    {x0, e.yTop, e.z, c},    {x0, e.yBottom, e.z, c},
@@ -43,10 +42,10 @@ D3DXVECTOR4 Corner(float x, float y, float z) {
 
 void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
     const BarEdges e = EdgesOf(entry);
-    if (renderer.device != nullptr) {
-        DrawQuad(renderer.device, e, e.xLeft, e.xHealth, entry.fillColor);
+    if (IDirect3DDevice9* const device = renderer.device) {
+        DrawQuad(device, e, e.xLeft, e.xHealth, PackColor(entry.fillColor));
         if (entry.trailHealth > entry.health) {
-            DrawQuad(renderer.device, e, e.xHealth, e.xTrail, entry.trailColor);
+            DrawQuad(device, e, e.xHealth, e.xTrail, PackColor(entry.trailColor));
         }
     }
     const D3DXVECTOR4 p0 = Corner(e.xLeft, e.yBottom, e.z);

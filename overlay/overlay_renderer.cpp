@@ -1,6 +1,8 @@
 #include "overlay/overlay_renderer.h"
 
 #include <cstdarg>
+#include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -101,8 +103,14 @@ void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
     SetOverlayPipeline(renderer, viewTransform);
 }
 
+// A point's x, y and z are the vertex's; its w makes way for the colour.
+static_assert(sizeof(D3DXVECTOR4) == sizeof(OverlayVertex) &&
+                  offsetof(OverlayVertex, diffuse) == offsetof(D3DXVECTOR4, w),
+              "a point is copied into a vertex whole");
+
 void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count, ...) {
-    if (renderer.device == nullptr || count < minPolylinePoints) {
+    IDirect3DDevice9* const device = renderer.device;
+    if (device == nullptr || count < minPolylinePoints) {
         return;
     }
     const std::int32_t n = count > maxPolylinePoints ? maxPolylinePoints : count;
@@ -110,13 +118,14 @@ void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count
     OverlayVertex vertices[maxPolylinePoints];
     va_list points;
     va_start(points, count);
-    for (std::int32_t i = 0; i < n; ++i) {
+    for (OverlayVertex* v = vertices; v != vertices + n; ++v) {
         const D3DXVECTOR4 p = va_arg(points, D3DXVECTOR4);
-        vertices[i] = {p.x, p.y, p.z, diffuse};
+        std::memcpy(v, &p, sizeof *v);
+        v->diffuse = diffuse;
     }
     va_end(points);
-    renderer.device->DrawPrimitiveUP(D3DPT_LINESTRIP, static_cast<UINT>(n - 1), vertices,
-                                     sizeof(OverlayVertex));
+    device->DrawPrimitiveUP(D3DPT_LINESTRIP, static_cast<UINT>(n - 1), vertices,
+                            sizeof(OverlayVertex));
 }
 
 void EndOverlay(OverlayRenderer& renderer) {
