@@ -1,5 +1,7 @@
 #include "bars/frame_driver.h"
 
+#include <cstring>
+
 #include "host/host_game.h"
 
 namespace {
@@ -32,15 +34,27 @@ void AdvanceFrameClock(FrameClock& clock) {
     clock.lastClock = hostClock;
 }
 
+bool SameBytes(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 // Maps the view-space geometry of the bars through the host's own camera:
 // inverse(view) x viewProj, so a view-space point lands where the host's camera puts it.
 void ComputeViewTransform(FrameDriverState& driver) {
     const D3DXMATRIX* viewMatrix = HostViewMatrix();
     const D3DXMATRIX* viewProjMatrix = HostViewProjMatrix();
+    if (driver.viewTransformReusable && SameBytes(*viewMatrix, driver.viewOfTransform) &&
+        SameBytes(*viewProjMatrix, driver.viewProjOfTransform)) {
+        return;
+    }
     // A singular view matrix leaves the output untouched: last frame's product stays in
-    // place and is multiplied by viewProj again. The inverse's result is not looked at.
-    D3DXMatrixInverse(&driver.viewTransform, nullptr, viewMatrix);
+    // place and is multiplied by viewProj again, on every such frame, so it is never
+    // reused.
+    const bool inverted = D3DXMatrixInverse(&driver.viewTransform, nullptr, viewMatrix) != nullptr;
     D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, viewProjMatrix);
+    driver.viewOfTransform = *viewMatrix;
+    driver.viewProjOfTransform = *viewProjMatrix;
+    driver.viewTransformReusable = inverted;
 }
 
 void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {

@@ -28,7 +28,13 @@ struct FrameDriverState {
     float sceneTime = 0.0f; // seconds since the scene became active; 0 while inactive
     std::uint8_t uiFlag = 0;
     bool suppressLatch = false; // while set, no bars are shown
-    D3DXMATRIX viewTransform{}; // recomputed every call, before it is read
+    D3DXMATRIX viewTransform{}; // brought up to date every call, before it is read
+    // The host camera the view transform was last worked out from. While both matrices
+    // hold the same bytes and that inverse succeeded, working it out again would give the
+    // same bits: a camera that holds still costs two comparisons a frame.
+    D3DXMATRIX viewOfTransform{};
+    D3DXMATRIX viewProjOfTransform{};
+    bool viewTransformReusable = false;
 };
 
 // Everything a call does whatever the gate decides: samples the host, advances the clock,

@@ -29,15 +29,6 @@ void DrawQuad(IDirect3DDevice9* device, const BarEdges& e, float x0, float x1, D
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(OverlayVertex));
 }
 
-D3DXVECTOR4 Corner(float x, float y, float z) {
-    D3DXVECTOR4 p;
-    p.x = x;
-    p.y = y;
-    p.z = z;
-    p.w = 1.0f; // a point, not a direction
-    return p;
-}
-
 } // namespace
 
 void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
@@ -48,11 +39,15 @@ void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
             DrawQuad(device, e, e.xHealth, e.xTrail, PackColor(entry.trailColor));
         }
     }
-    const D3DXVECTOR4 p0 = Corner(e.xLeft, e.yBottom, e.z);
-    const D3DXVECTOR4 p1 = Corner(e.xRight, e.yBottom, e.z);
-    const D3DXVECTOR4 p2 = Corner(e.xRight, e.yTop, e.z);
-    const D3DXVECTOR4 p3 = Corner(e.xLeft, e.yTop, e.z);
+    // Corners are points, not directions: w = 1.
+    const D3DXVECTOR4 p[4] = {
+        {e.xLeft, e.yBottom, e.z, 1.0f},
+        {e.xRight, e.yBottom, e.z, 1.0f},
+        {e.xRight, e.yTop, e.z, 1.0f},
+        {e.xLeft, e.yTop, e.z, 1.0f},
+    };
     for (int pass = 0; pass < outlinePasses; ++pass) {
-        DrawPolyline(renderer, entry.frameColor, outlinePoints, p0, p1, p1, p2, p2, p3, p3, p0);
+        DrawPolyline(renderer, entry.frameColor, outlinePoints, p[0], p[1], p[1], p[2], p[2], p[3],
+                     p[3], p[0]);
     }
 }

@@ -226,4 +226,34 @@ TEST_F(FrameDriverTest, SingularViewMatrixMultipliesLastFramesProductAgain) {
     EXPECT_FLOAT_EQ(driver.viewTransform.m[1][1], 4.0f);
 }
 
+// A camera that holds still keeps its product; any change to either matrix, down to one
+// bit, is worked out again, and a singular view keeps compounding.
+TEST_F(FrameDriverTest, ViewTransformFollowsEveryChangeOfEitherCameraMatrix) {
+    D3DXMATRIX view = Identity();
+    view.m[3][0] = 2.0f;
+    D3DXMATRIX viewProj = Identity();
+    SetViewMatrix(view);
+    SetViewProjMatrix(viewProj);
+    DrawFrame(module);
+    DrawFrame(module);
+    EXPECT_EQ(driver.viewTransform.m[3][0], -2.0f);
+
+    viewProj.m[0][0] = 3.0f;
+    SetViewProjMatrix(viewProj);
+    DrawFrame(module);
+    EXPECT_EQ(driver.viewTransform.m[3][0], -6.0f) << "viewProj changed";
+
+    view.m[3][0] = std::nextafter(2.0f, 3.0f);
+    SetViewMatrix(view);
+    DrawFrame(module);
+    EXPECT_EQ(driver.viewTransform.m[3][0], -3.0f * std::nextafter(2.0f, 3.0f))
+        << "view changed in its last bit";
+
+    SetViewMatrix(D3DXMATRIX{});
+    DrawFrame(module);
+    const float once = driver.viewTransform.m[0][0];
+    DrawFrame(module);
+    EXPECT_EQ(driver.viewTransform.m[0][0], 3.0f * once) << "a singular view multiplies again";
+}
+
 } // namespace
