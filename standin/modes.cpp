@@ -76,7 +76,11 @@ int DemoMode(const ModeRun& run) {
     return RunDemo(*run.scene, run.line.scenario, run.line.outDir);
 }
 int TimingMode(const ModeRun& run) {
-    return RunTiming(*run.scene, run.line.modulePath);
+    return RunTiming(*run.scene, run.line.modulePath, TimedDevices::nullAndReal);
+}
+
+int NullTimingMode(const ModeRun& run) {
+    return RunTiming(*run.scene, run.line.modulePath, TimedDevices::nullOnly);
 }
 
 const Mode modes[] = {
@@ -99,6 +103,8 @@ const Mode modes[] = {
     {"demo", "plays a scenario (--scenario) and writes its pictures (--out)", Needs::sceneAndModule,
      DemoMode},
     {"timing", "times the frame call without and with the module", Needs::scene, TimingMode},
+    {"timing-null", "the same with no device only, over ten times the frames", Needs::scene,
+     NullTimingMode},
 };
 
 const Mode* FindMode(const char* name) {

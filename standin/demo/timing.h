@@ -5,5 +5,8 @@
 
 #include "standin/host/host_frame.h"
 
+// Which devices the frame call is timed with.
+enum class TimedDevices { nullAndReal, nullOnly };
+
 // Prints the medians; returns 0 unless the module could not be loaded.
-int RunTiming(HostScene& scene, const char* modulePath);
+int RunTiming(HostScene& scene, const char* modulePath, TimedDevices devices);
