@@ -1,6 +1,7 @@
 // Turns its input into a run of frames of host memory, each value the host may hand over
 // chosen by the input, and runs the frame driver on each with a recording device. Aborts
 // on the first frame after which an invariant of frame_invariants.h does not hold.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -256,7 +257,26 @@ void DrawWithoutMemory(ModuleObjects& module, RecordingDevice& device) {
     }
 }
 
+// Frames driven over the whole run, printed at exit: inputs/s alone hides how much each
+// input does.
+std::uint64_t framesDriven = 0;
+std::chrono::steady_clock::time_point runStart;
+
+void PrintFrameRate() {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - runStart).count();
+    std::fprintf(stderr, "frames: %llu in %.1f s (%.0f/s)\n",
+                 static_cast<unsigned long long>(framesDriven), seconds,
+                 seconds > 0 ? framesDriven / seconds : 0.0);
+}
+
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    runStart = std::chrono::steady_clock::now();
+    std::atexit(PrintFrameRate);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
@@ -269,6 +289,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SetDevice(&device);
     for (int n = 0; n < maxFrames && in.remaining_bytes() > 0; ++n) {
         const bool withoutMemory = ChangeHost(in, run, device);
+        ++framesDriven;
         frameinvariants::BeforeFrame(watch, module);
         // An exception leaving the frame would unwind into the host's code.
         try {
