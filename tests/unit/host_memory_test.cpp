@@ -48,6 +48,7 @@ TEST_F(HostMemoryTest, EveryWrittenRangeReadsZeroAfterReset) {
     const std::vector<Range> ranges = {
         {0x0, 1},                   // the first byte
         {0x00401000, 4},            // an aligned word
+        {0x00401C3E, 4},            // across a cache line
         {0x00402FFE, 8},            // across a page boundary
         {0x30000123, 3 * 4096 + 5}, // several pages, starting and ending mid-page
         {0x7FFFFFFF, 2},            // across the middle of the region
@@ -63,7 +64,7 @@ TEST_F(HostMemoryTest, EveryWrittenRangeReadsZeroAfterReset) {
     }
 }
 
-TEST_F(HostMemoryTest, PageWrittenAgainAfterResetIsResetAgain) {
+TEST_F(HostMemoryTest, AddressWrittenAgainAfterResetIsResetAgain) {
     const Range range{0x40000010, 4};
     Fill(range, 1);
     ResetHostMemory();
@@ -72,11 +73,10 @@ TEST_F(HostMemoryTest, PageWrittenAgainAfterResetIsResetAgain) {
     EXPECT_TRUE(ReadsZero(range));
 }
 
-TEST_F(HostMemoryTest, ManyScatteredPagesAllReadZeroAfterReset) {
-    // More pages than a reset zeroes one by one: it drops the whole region instead.
+TEST_F(HostMemoryTest, ManyScatteredWritesAllReadZeroAfterReset) {
     std::vector<Range> ranges;
-    for (HostAddress page = 0; page < 8000; ++page) {
-        ranges.push_back({0x10000000 + page * 0x3000 + (page % 7), 1});
+    for (HostAddress i = 0; i < 8000; ++i) {
+        ranges.push_back({0x10000000 + i * 0x3000 + (i % 7) * 61, 1 + i % 9});
     }
     for (const Range& range : ranges) {
         Fill(range, 0x5A);
@@ -85,7 +85,22 @@ TEST_F(HostMemoryTest, ManyScatteredPagesAllReadZeroAfterReset) {
     for (const Range& range : ranges) {
         ASSERT_TRUE(ReadsZero(range));
     }
-    // And the next reset, back to zeroing page by page, still finds what is written.
+}
+
+TEST_F(HostMemoryTest, MoreWrittenThanTrackedAllReadsZeroAfterReset) {
+    // Megabytes written: past what a reset zeroes piece by piece, it drops the whole region.
+    std::vector<Range> ranges;
+    for (HostAddress i = 0; i < 2000; ++i) {
+        ranges.push_back({0x20000000 + i * 0x3000 + (i % 7), 4096});
+    }
+    for (const Range& range : ranges) {
+        Fill(range, 0x5A);
+    }
+    ResetHostMemory();
+    for (const Range& range : ranges) {
+        ASSERT_TRUE(ReadsZero(range));
+    }
+    // And the next reset, back to zeroing piece by piece, still finds what is written.
     Fill(ranges.front(), 0x5A);
     Fill(ranges.back(), 0x5A);
     ResetHostMemory();
