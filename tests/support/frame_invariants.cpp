@@ -1,6 +1,8 @@
 #include "tests/support/frame_invariants.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 
 #include "host/host_game.h"
@@ -130,11 +132,26 @@ std::string CheckDeviceCalls(const RecordingDevice& device, std::size_t first, b
 } // namespace
 
 void BeforeFrame(Watch& watch, const ModuleObjects& module) {
-    watch.listedNow.clear();
     const std::int32_t count = ReadHostActorCount();
     watch.listRead = count > 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        watch.listedNow.insert(ReadHostActor(i));
+    // The list rarely changes from one frame to the next: a short one updates the set in
+    // place, instead of allocating a node for every listed actor on every frame.
+    HostAddress copied[64];
+    const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
+    if (n <= std::size(copied)) {
+        for (std::size_t i = 0; i < n; ++i) {
+            copied[i] = ReadHostActor(static_cast<std::int32_t>(i));
+        }
+        for (auto it = watch.listedNow.begin(); it != watch.listedNow.end();) {
+            it = std::find(copied, copied + n, *it) != copied + n ? std::next(it)
+                                                                  : watch.listedNow.erase(it);
+        }
+        watch.listedNow.insert(copied, copied + n);
+    } else {
+        watch.listedNow.clear();
+        for (std::int32_t i = 0; i < count; ++i) {
+            watch.listedNow.insert(ReadHostActor(i));
+        }
     }
     watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
     watch.staleBefore = StaleRecords(module.tracker, watch.listedNow);
