@@ -1,6 +1,7 @@
 // Turns its input into a run of frames of host memory, each value the host may hand over
-// chosen by the input, and runs the frame driver on each with a recording device. Aborts
-// on the first frame after which an invariant of frame_invariants.h does not hold.
+// chosen by the input, and runs the frame driver on each with a device that logs its
+// calls. Aborts on the first frame after which an invariant of frame_invariants.h does not
+// hold.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "tests/support/recording_device.h"
 
 using namespace fakehost;
+using frameinvariants::CallLogDevice;
 
 namespace {
 
@@ -151,7 +153,7 @@ void ChangeActors(FuzzedDataProvider& in, Run& run) {
 }
 
 // Returns whether every allocation fails on this frame.
-bool ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
+bool ChangeHost(FuzzedDataProvider& in, Run& run, CallLogDevice& device) {
     const std::uint16_t change = in.ConsumeIntegral<std::uint16_t>();
     if (change & 1U << 0) {
         if (in.ConsumeIntegralInRange(0, 3) == 0) {
@@ -241,9 +243,9 @@ bool ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
     return (change & 1U << 12) != 0;
 }
 
-// A frame on which the heap is exhausted. The recording device cannot log without memory:
-// a device that records nothing stands in for it on that frame.
-void DrawWithoutMemory(ModuleObjects& module, RecordingDevice& device) {
+// A frame on which the heap is exhausted. The logging device needs memory for its state
+// blocks and its log: a device that records nothing stands in for it on that frame.
+void DrawWithoutMemory(ModuleObjects& module, CallLogDevice& device) {
     static NullDevice quiet;
     const bool recording = ReadHostDevice() == &device;
     if (recording) {
@@ -282,8 +284,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     ResetHost();
     ModuleObjects module; // fresh for every input, as at load
-    RecordingDevice device;
+    // Kept from input to input for the storage of its log; otherwise as new.
+    static CallLogDevice device;
+    device.Clear();
+    device.failCreateStateBlock = false;
     Run run;
+    run.listed.reserve(maxListed);
     frameinvariants::Watch watch;
     SetUpShowingHost();
     SetDevice(&device);
@@ -309,10 +315,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::fprintf(stderr, "frame %d: %s\n", n, failure.c_str());
             std::abort();
         }
-        // The checks read only the frame just run: a log kept over 200 frames grew to
-        // thousands of calls, copied on every reallocation.
-        device.calls.clear();
-        device.transforms.clear();
+        // The checks read only the frame just run.
+        device.Clear();
         watch.callsSeen = 0;
     }
     ResetHost();
