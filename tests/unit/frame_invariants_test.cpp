@@ -25,6 +25,13 @@ template <class Device> class DeviceChecksTest : public ::testing::Test {
         const OverlayVertex line[2] = {{0, 0, depth, 0}, {1, 1, depth, 0}};
         device.DrawPrimitiveUP(D3DPT_LINESTRIP, 1, line, sizeof(OverlayVertex));
     }
+    // A whole frame that draws one line at this depth.
+    void DrawFrame(float depth) {
+        IDirect3DStateBlock9* block = Begin();
+        Draw(depth);
+        block->Apply();
+        block->Release();
+    }
     std::string Check() { return frameinvariants::AfterFrame(watch, module, device, true); }
 };
 
@@ -41,10 +48,7 @@ TYPED_TEST(DeviceChecksTest, WholeFramePasses) {
 }
 
 TYPED_TEST(DeviceChecksTest, NanDepthReachingTheDeviceFails) {
-    IDirect3DStateBlock9* block = this->Begin();
-    this->Draw(NAN);
-    block->Apply();
-    block->Release();
+    this->DrawFrame(NAN);
     EXPECT_EQ(this->Check(), "a vertex with a NaN depth reached the device");
 }
 
@@ -71,15 +75,9 @@ TYPED_TEST(DeviceChecksTest, FailedCreateStateBlockThenNothingPasses) {
 }
 
 TYPED_TEST(DeviceChecksTest, OnlyTheLatestFrameIsChecked) {
-    IDirect3DStateBlock9* block = this->Begin();
-    this->Draw(NAN);
-    block->Apply();
-    block->Release();
+    this->DrawFrame(NAN);
     EXPECT_NE(this->Check(), "");
-    block = this->Begin();
-    this->Draw(0.5f);
-    block->Apply();
-    block->Release();
+    this->DrawFrame(0.5f);
     EXPECT_EQ(this->Check(), "");
 }
 
