@@ -14,7 +14,7 @@ inline unsigned char* HostBytes(HostAddress address) {
 }
 #else
 // Read-only here: natively, host memory changes only through WriteHostMemory, so that a
-// reset knows every page that was written (and the module cannot write it at all).
+// reset knows everything that was written (and the module cannot write it at all).
 extern const unsigned char* const hostMemoryBase;
 inline const unsigned char* HostBytes(HostAddress address) {
     return hostMemoryBase + address;
