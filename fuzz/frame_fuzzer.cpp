@@ -1,6 +1,8 @@
 // Turns its input into a run of frames of host memory, each value the host may hand over
-// chosen by the input, and runs the frame driver on each with a recording device. Aborts
-// on the first frame after which an invariant of frame_invariants.h does not hold.
+// chosen by the input, and runs the frame driver on each with a device that logs its
+// calls. Aborts on the first frame after which an invariant of frame_invariants.h does not
+// hold.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include "tests/support/recording_device.h"
 
 using namespace fakehost;
+using frameinvariants::CallLogDevice;
 
 namespace {
 
@@ -150,7 +153,7 @@ void ChangeActors(FuzzedDataProvider& in, Run& run) {
 }
 
 // Returns whether every allocation fails on this frame.
-bool ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
+bool ChangeHost(FuzzedDataProvider& in, Run& run, CallLogDevice& device) {
     const std::uint16_t change = in.ConsumeIntegral<std::uint16_t>();
     if (change & 1U << 0) {
         if (in.ConsumeIntegralInRange(0, 3) == 0) {
@@ -240,9 +243,9 @@ bool ChangeHost(FuzzedDataProvider& in, Run& run, RecordingDevice& device) {
     return (change & 1U << 12) != 0;
 }
 
-// A frame on which the heap is exhausted. The recording device cannot log without memory:
-// a device that records nothing stands in for it on that frame.
-void DrawWithoutMemory(ModuleObjects& module, RecordingDevice& device) {
+// A frame on which the heap is exhausted. The logging device needs memory for its state
+// blocks and its log: a device that records nothing stands in for it on that frame.
+void DrawWithoutMemory(ModuleObjects& module, CallLogDevice& device) {
     static NullDevice quiet;
     const bool recording = ReadHostDevice() == &device;
     if (recording) {
@@ -256,19 +259,43 @@ void DrawWithoutMemory(ModuleObjects& module, RecordingDevice& device) {
     }
 }
 
+// Frames driven over the whole run, printed at exit: inputs/s alone hides how much each
+// input does.
+std::uint64_t framesDriven = 0;
+std::chrono::steady_clock::time_point runStart;
+
+void PrintFrameRate() {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - runStart).count();
+    std::fprintf(stderr, "frames: %llu in %.1f s (%.0f/s)\n",
+                 static_cast<unsigned long long>(framesDriven), seconds,
+                 seconds > 0 ? framesDriven / seconds : 0.0);
+}
+
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    runStart = std::chrono::steady_clock::now();
+    std::atexit(PrintFrameRate);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     ResetHost();
     ModuleObjects module; // fresh for every input, as at load
-    RecordingDevice device;
+    // Kept from input to input for the storage of its log; otherwise as new.
+    static CallLogDevice device;
+    device.Clear();
+    device.failCreateStateBlock = false;
     Run run;
+    run.listed.reserve(maxListed);
     frameinvariants::Watch watch;
     SetUpShowingHost();
     SetDevice(&device);
     for (int n = 0; n < maxFrames && in.remaining_bytes() > 0; ++n) {
         const bool withoutMemory = ChangeHost(in, run, device);
+        ++framesDriven;
         frameinvariants::BeforeFrame(watch, module);
         // An exception leaving the frame would unwind into the host's code.
         try {
@@ -288,6 +315,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::fprintf(stderr, "frame %d: %s\n", n, failure.c_str());
             std::abort();
         }
+        // The checks read only the frame just run.
+        device.Clear();
+        watch.callsSeen = 0;
     }
     ResetHost();
     return 0;

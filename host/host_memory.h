@@ -13,10 +13,14 @@ inline unsigned char* HostBytes(HostAddress address) {
     return reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(address));
 }
 #else
-extern unsigned char* const hostMemoryBase;
-inline unsigned char* HostBytes(HostAddress address) {
+// Read-only here: natively, host memory changes only through WriteHostMemory, so that a
+// reset knows everything that was written (and the module cannot write it at all).
+extern const unsigned char* const hostMemoryBase;
+inline const unsigned char* HostBytes(HostAddress address) {
     return hostMemoryBase + address;
 }
+// Stands in for the host writing its own memory (tests, benchmarks, fuzzing).
+void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size);
 // Forgets everything written to the native host memory (every byte reads 0 again).
 void ResetHostMemory();
 #endif

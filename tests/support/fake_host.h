@@ -20,7 +20,7 @@ constexpr HostAddress firstActor = 0x40000000;
 constexpr HostAddress actorStride = 0x1000;
 
 template <class T> void Write(HostAddress address, T value) {
-    std::memcpy(HostBytes(address), &value, sizeof value);
+    WriteHostMemory(address, &value, sizeof value);
 }
 
 // The address of the n-th actor slot the fake host lays out.

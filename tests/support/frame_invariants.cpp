@@ -1,6 +1,9 @@
 #include "tests/support/frame_invariants.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string_view>
 #include <cstdio>
 
 #include "host/host_game.h"
@@ -71,47 +74,84 @@ std::string CheckBarList(const BarList& list) {
     return {};
 }
 
+// A call as the device checks see it, whichever device logged it.
+struct CallView {
+    LoggedCall::Kind kind;
+    const char* name;
+    const void* block;
+    std::uint32_t primitives;
+    const OverlayVertex* vertices;
+    std::size_t vertexCount;
+};
+
+LoggedCall::Kind KindNamed(std::string_view name) {
+    // Views compare their lengths first: a call of another length never reaches memcmp,
+    // whose every mismatch libFuzzer would keep as a hint for its mutations.
+    using namespace std::string_view_literals;
+    return name == "CreateStateBlock"sv  ? LoggedCall::CreateStateBlock
+           : name == "Apply"sv           ? LoggedCall::Apply
+           : name == "Release"sv         ? LoggedCall::Release
+           : name == "DrawPrimitiveUP"sv ? LoggedCall::DrawPrimitiveUP
+                                         : LoggedCall::Other;
+}
+
+CallView ViewCall(const RecordingDevice& device, std::size_t i) {
+    const DeviceCall& call = device.calls[i];
+    return {KindNamed(call.name), call.name.c_str(),   call.pointer, call.b,
+            call.vertices.data(), call.vertices.size()};
+}
+
+CallView ViewCall(const CallLogDevice& device, std::size_t i) {
+    const LoggedCall& call = device.calls[i];
+    const OverlayVertex* vertices =
+        call.vertexCount > 0 ? device.vertices.data() + call.firstVertex : nullptr;
+    return {call.kind, call.name, call.block, call.primitives, vertices, call.vertexCount};
+}
+
 // A frame's device calls: at most one state block; every call that changes or draws
 // happens while that block is open; the block is applied once and released once, in that
 // order, and nothing touches it afterwards.
-std::string CheckDeviceCalls(const RecordingDevice& device, std::size_t first, bool mayDraw) {
+template <class Device>
+std::string CheckDeviceCalls(const Device& device, std::size_t first, bool mayDraw) {
     const std::size_t count = device.calls.size();
     if (!mayDraw && count != first) {
         return "a device call on a frame with no device or no bars";
     }
-    if (mayDraw && (count == first || device.calls[first].name != "CreateStateBlock")) {
+    if (mayDraw &&
+        (count == first || ViewCall(device, first).kind != LoggedCall::CreateStateBlock)) {
         return "a shown frame with a device did not start with CreateStateBlock";
     }
     const void* open = nullptr;
     bool created = false, applied = false, released = false;
     for (std::size_t i = first; i < count; ++i) {
-        const DeviceCall& call = device.calls[i];
-        if (call.name == "CreateStateBlock") {
+        const CallView call = ViewCall(device, i);
+        if (call.kind == LoggedCall::CreateStateBlock) {
             if (i != first) {
                 return "a second CreateStateBlock in one frame";
             }
-            open = call.pointer;
+            open = call.block;
             created = open != nullptr;
-        } else if (call.name == "Apply") {
-            if (!created || call.pointer != open || applied || released) {
+        } else if (call.kind == LoggedCall::Apply) {
+            if (!created || call.block != open || applied || released) {
                 return "Apply of a block not created and still open in this frame";
             }
             applied = true;
-        } else if (call.name == "Release") {
-            if (!applied || call.pointer != open || released) {
+        } else if (call.kind == LoggedCall::Release) {
+            if (!applied || call.block != open || released) {
                 return "Release not after exactly one Apply of this frame's block";
             }
             released = true;
         } else {
             if (!created || applied || released) {
-                return "device state touched outside an open state block: " + call.name;
+                return std::string("device state touched outside an open state block: ") +
+                       call.name;
             }
-            if (call.name == "DrawPrimitiveUP") {
-                if (call.b == 0 || call.vertices.empty()) {
+            if (call.kind == LoggedCall::DrawPrimitiveUP) {
+                if (call.primitives == 0 || call.vertexCount == 0) {
                     return "a draw of no primitives";
                 }
-                for (const OverlayVertex& v : call.vertices) {
-                    if (std::isnan(v.z)) {
+                for (std::size_t v = 0; v < call.vertexCount; ++v) {
+                    if (std::isnan(call.vertices[v].z)) {
                         return "a vertex with a NaN depth reached the device";
                     }
                 }
@@ -127,20 +167,8 @@ std::string CheckDeviceCalls(const RecordingDevice& device, std::size_t first, b
     return {};
 }
 
-} // namespace
-
-void BeforeFrame(Watch& watch, const ModuleObjects& module) {
-    watch.listedNow.clear();
-    const std::int32_t count = ReadHostActorCount();
-    watch.listRead = count > 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        watch.listedNow.insert(ReadHostActor(i));
-    }
-    watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
-    watch.staleBefore = StaleRecords(module.tracker, watch.listedNow);
-}
-
-std::string AfterFrame(Watch& watch, const ModuleObjects& module, const RecordingDevice& device,
+template <class Device>
+std::string CheckFrame(Watch& watch, const ModuleObjects& module, const Device& device,
                        bool deviceHanded) {
     // The gate's outcome: the latch set on this call or before keeps the bars off.
     const bool pipelineRan = module.driver.sceneActive && !module.driver.suppressLatch;
@@ -156,6 +184,128 @@ std::string AfterFrame(Watch& watch, const ModuleObjects& module, const Recordin
         watch.listedSinceReset.clear();
     }
     return failure;
+}
+
+// A state block of the call log device: logs Apply and Release, and is gone after Release
+// (ASan reports any later use).
+struct LoggedStateBlock : IDirect3DStateBlock9 {
+    CallLogDevice* device;
+    explicit LoggedStateBlock(CallLogDevice* d) : device(d) {}
+    ULONG Release() override {
+        device->Log(LoggedCall::Release, "Release", this);
+        --device->liveStateBlocks;
+        delete this;
+        return 0;
+    }
+    HRESULT Apply() override {
+        device->Log(LoggedCall::Apply, "Apply", this);
+        return D3D_OK;
+    }
+    virtual ~LoggedStateBlock() = default;
+};
+
+} // namespace
+
+void BeforeFrame(Watch& watch, const ModuleObjects& module) {
+    const std::int32_t count = ReadHostActorCount();
+    watch.listRead = count > 0;
+    // The list rarely changes from one frame to the next: a short one updates the set in
+    // place, instead of allocating a node for every listed actor on every frame.
+    HostAddress copied[64];
+    const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
+    if (n <= std::size(copied)) {
+        for (std::size_t i = 0; i < n; ++i) {
+            copied[i] = ReadHostActor(static_cast<std::int32_t>(i));
+        }
+        for (auto it = watch.listedNow.begin(); it != watch.listedNow.end();) {
+            it = std::find(copied, copied + n, *it) != copied + n ? std::next(it)
+                                                                  : watch.listedNow.erase(it);
+        }
+        watch.listedNow.insert(copied, copied + n);
+    } else {
+        watch.listedNow.clear();
+        for (std::int32_t i = 0; i < count; ++i) {
+            watch.listedNow.insert(ReadHostActor(i));
+        }
+    }
+    watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
+    watch.staleBefore = StaleRecords(module.tracker, watch.listedNow);
+}
+
+std::string AfterFrame(Watch& watch, const ModuleObjects& module, const RecordingDevice& device,
+                       bool deviceHanded) {
+    return CheckFrame(watch, module, device, deviceHanded);
+}
+
+std::string AfterFrame(Watch& watch, const ModuleObjects& module, const CallLogDevice& device,
+                       bool deviceHanded) {
+    return CheckFrame(watch, module, device, deviceHanded);
+}
+
+void CallLogDevice::Clear() {
+    calls.clear();
+    vertices.clear();
+}
+
+void CallLogDevice::Log(LoggedCall::Kind kind, const char* name, const void* block) {
+    calls.push_back({kind, name, block, 0, 0, 0});
+}
+
+HRESULT CallLogDevice::CreateStateBlock(D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** block) {
+    if (failCreateStateBlock) {
+        Log(LoggedCall::CreateStateBlock, "CreateStateBlock");
+        *block = nullptr;
+        return D3DERR_INVALIDCALL;
+    }
+    auto* created = new LoggedStateBlock(this);
+    ++liveStateBlocks;
+    Log(LoggedCall::CreateStateBlock, "CreateStateBlock", created);
+    *block = created;
+    return D3D_OK;
+}
+
+HRESULT CallLogDevice::SetFVF(DWORD) {
+    Log(LoggedCall::Other, "SetFVF");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetTransform(D3DTRANSFORMSTATETYPE, const D3DXMATRIX*) {
+    Log(LoggedCall::Other, "SetTransform");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetPixelShader(IDirect3DPixelShader9*) {
+    Log(LoggedCall::Other, "SetPixelShader");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetVertexShader(IDirect3DVertexShader9*) {
+    Log(LoggedCall::Other, "SetVertexShader");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetTexture(DWORD, IDirect3DBaseTexture9*) {
+    Log(LoggedCall::Other, "SetTexture");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetRenderState(D3DRENDERSTATETYPE, DWORD) {
+    Log(LoggedCall::Other, "SetRenderState");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) {
+    Log(LoggedCall::Other, "SetTextureStageState");
+    return D3D_OK;
+}
+HRESULT CallLogDevice::SetSamplerState(DWORD, D3DSAMPLERSTATETYPE, DWORD) {
+    Log(LoggedCall::Other, "SetSamplerState");
+    return D3D_OK;
+}
+
+HRESULT CallLogDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* data,
+                                       UINT) {
+    // As many vertices as the primitives need, copied: a short buffer is an ASan report.
+    const UINT vertexCount = type == D3DPT_LINESTRIP ? primitiveCount + 1 : primitiveCount * 3;
+    const auto* v = static_cast<const OverlayVertex*>(data);
+    calls.push_back({LoggedCall::DrawPrimitiveUP, "DrawPrimitiveUP", nullptr, primitiveCount,
+                     vertices.size(), vertexCount});
+    vertices.insert(vertices.end(), v, v + vertexCount);
+    return D3D_OK;
 }
 
 } // namespace frameinvariants
