@@ -23,10 +23,16 @@ scripts/with-wine.sh bash -c '
 ' demo "$out" "$@"
 
 # Debian's ImageMagick, named by its path: another convert earlier on PATH is not the one
-# scripts/setup.sh installs. The film is every second frame at 30 frames a second.
+# scripts/setup.sh installs. The still and the film keep the band of the frame where the
+# actors stand, without most of the sky; the film is every second frame at 30 a second.
+convert=/usr/bin/convert
+action=800x280+0+200
+if [[ -e "$out/game.png" ]]; then
+    "$convert" "$out/game.png" -crop "$action" +repage "$out/game.png"
+fi
 if compgen -G "$out/fight/*.png" >/dev/null; then
-    /usr/bin/convert -delay 1x15 -loop 0 "$out"/fight/*.png +dither -layers Optimize \
-        "$out/fight.gif"
+    "$convert" -delay 1x15 -loop 0 "$out"/fight/*.png -crop "$action" +repage +dither \
+        -layers Optimize "$out/fight.gif"
 fi
 
 echo "pictures: $(pwd)/$out (game.png a still, fight.gif the fight, bar-life.png the contact"

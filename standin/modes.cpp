@@ -96,8 +96,8 @@ const Mode modes[] = {
      PixelMode},
     {"faults", "no device, no state blocks, no status or UI objects, the loader unloading",
      Needs::sceneAndModule, FaultMode},
-    {"demo", "plays a scenario (--scenario) and writes its pictures (--out)", Needs::sceneAndModule,
-     DemoMode},
+    {"demo", "plays the built-in scenarios, or --scenario FILE, and writes the pictures (--out)",
+     Needs::sceneAndModule, DemoMode},
     {"timing", "times the frame call without and with the module", Needs::scene, TimingMode},
 };
 
