@@ -39,6 +39,7 @@ struct Player {
     std::vector<Walk> walks;
     std::size_t next; // first event not yet applied
     Film film;        // `every` 0: no film
+    int filmFrames;   // of every film so far
 };
 
 // Makes the directory and every missing parent: the default out\demo has a parent that a
@@ -193,6 +194,7 @@ int TakeFilmFrame(Player& player, int frame, const std::uint32_t* pixels,
     }
     char file[32];
     std::snprintf(file, sizeof file, "%03d.png", film.taken++);
+    ++player.filmFrames;
     return !WritePicture(outDir + "\\" + film.name + "\\" + file, pixels);
 }
 
@@ -240,7 +242,7 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, 
     }
     stage = {};
     stage.count = static_cast<int>(scenario.actorNames.size());
-    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}};
+    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0};
     std::vector<std::uint32_t> frame(sceneWidth * sceneHeight);
     std::vector<SheetTile> tiles;
     int failed = 0;
@@ -267,7 +269,7 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, 
         WriteLegend(outDir, tiles);
     }
     std::printf("demo: %d frames, %d pictures%s, %d film frames in %s\n", frames, picture,
-                tiles.empty() ? "" : " and the contact sheet bar-life.png", player.film.taken,
+                tiles.empty() ? "" : " and the contact sheet bar-life.png", player.filmFrames,
                 outDir.c_str());
     return failed;
 }
