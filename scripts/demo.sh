@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the module and the stand-in host, plays the default
-# scenario under Wine + Xvfb, writes the pictures to out/demo/ and prints the module's cost
-# per frame.
+# Installs what is missing, builds the module and the stand-in host, plays the built-in
+# scenarios under Wine + Xvfb (one bar's life, then a fight), writes the pictures to
+# out/demo/, makes the fight's film into an animated GIF and prints the module's cost per
+# frame.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,8 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32
 
 out=out/demo
+# A clean folder: a shorter film must not leave frames of an older one behind.
+rm -rf "$out"
 mkdir -p "$out"
 # One Wine session for both runs.
 scripts/with-wine.sh bash -c '
@@ -19,4 +22,18 @@ scripts/with-wine.sh bash -c '
     scripts/with-wine.sh build/win32/standin/standin.exe timing --module dist/actorbars.dll
 ' demo "$out" "$@"
 
-echo "pictures: $(pwd)/$out (bar-life.png is the contact sheet, bar-life.txt its legend)"
+# Debian's ImageMagick, named by its path: another convert earlier on PATH is not the one
+# scripts/setup.sh installs. The still and the film keep the band of the frame where the
+# actors stand, without most of the sky; the film is every second frame at 30 a second.
+convert=/usr/bin/convert
+action=800x280+0+200
+if [[ -e "$out/game.png" ]]; then
+    "$convert" "$out/game.png" -crop "$action" +repage "$out/game.png"
+fi
+if compgen -G "$out/fight/*.png" >/dev/null; then
+    "$convert" -delay 1x15 -loop 0 "$out"/fight/*.png -crop "$action" +repage +dither \
+        -layers Optimize "$out/fight.gif"
+fi
+
+echo "pictures: $(pwd)/$out (game.png a still, fight.gif the fight, bar-life.png the contact"
+echo "sheet of one bar's life, bar-life.txt its legend)"

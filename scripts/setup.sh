@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test actorbars: the native
 # toolchain and test libraries, MinGW-w64 for the 32-bit DLL, and Wine with Xvfb and Mesa
-# to run the stand-in host. Safe to run again; needs root (apt-get).
+# to run the stand-in host, and ImageMagick for the demo's animation. Safe to run again;
+# needs root (apt-get).
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     g++-mingw-w64-i686 mingw-w64-i686-dev libstb-dev
     wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386
     qemu-user-static
+    imagemagick
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -13,6 +13,10 @@ constexpr int sheetColumns = 4;
 constexpr int gap = 6;
 constexpr int captionHeight = 2 * glyphHeight + 6;
 constexpr std::uint32_t sheetBackground = 0x202020;
+// A far bar is a few pixels wide: a tile shows at least this fraction of its size of the
+// frame around it, so that the bar keeps its surroundings instead of filling the tile
+// with a few enlarged pixels.
+constexpr float maxZoom = 3.0f;
 
 int Clamp(int value, int low, int high) {
     return std::max(low, std::min(high, value));
@@ -23,10 +27,10 @@ int Clamp(int value, int low, int high) {
 SheetTile CutTile(const std::string& name, const std::uint32_t* frame, ScreenPoint low,
                   ScreenPoint high) {
     SheetTile tile{name, std::vector<std::uint32_t>(tileWidth * tileHeight)};
-    const float left = std::min(low.x, high.x);
-    const float top = std::min(low.y, high.y);
-    const float width = std::max(std::abs(high.x - low.x), 1.0f);
-    const float height = std::max(std::abs(high.y - low.y), 1.0f);
+    const float width = std::max(std::abs(high.x - low.x), tileWidth / maxZoom);
+    const float height = std::max(std::abs(high.y - low.y), tileHeight / maxZoom);
+    const float left = (low.x + high.x - width) * 0.5f;
+    const float top = (low.y + high.y - height) * 0.5f;
     for (int y = 0; y < tileHeight; ++y) {
         for (int x = 0; x < tileWidth; ++x) {
             const int sx =

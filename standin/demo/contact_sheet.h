@@ -15,7 +15,8 @@ struct SheetTile {
     std::vector<std::uint32_t> pixels; // tileWidth x tileHeight
 };
 
-// The region from `low` to `high` (screen points) scaled into one tile.
+// The region from `low` to `high` (screen points), widened about its centre to at least a
+// third of the tile's size, scaled into one tile.
 SheetTile CutTile(const std::string& name, const std::uint32_t* frame, ScreenPoint low,
                   ScreenPoint high);
 

@@ -26,12 +26,34 @@ struct Walk {
     bool active;
 };
 
+// Every `every`th frame goes to the folder `name` while a film runs.
+struct Film {
+    std::string name;
+    int every;
+    int taken;
+};
+
 struct Player {
     const Scenario* scenario;
     Stage* stage;
     std::vector<Walk> walks;
     std::size_t next; // first event not yet applied
+    Film film;        // `every` 0: no film
+    int filmFrames;   // of every film so far
 };
+
+// Makes the directory and every missing parent: the default out\demo has a parent that a
+// fresh checkout lacks.
+void CreateDirectories(const std::string& path) {
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
+            const std::string part = path.substr(0, i);
+            if (part.back() != ':') {
+                CreateDirectoryA(part.c_str(), nullptr);
+            }
+        }
+    }
+}
 
 int SlotOf(const Scenario& scenario, const std::string& name) {
     for (std::size_t i = 0; i < scenario.actorNames.size(); ++i) {
@@ -98,16 +120,30 @@ void MoveWalkers(Player& player, float now) {
     }
 }
 
-// Applies the events due by `now`; returns the captures among them.
-std::vector<const ScenarioEvent*> ApplyDueEvents(Player& player, float now) {
+void ApplyFilmEvent(Player& player, const ScenarioEvent& event, const std::string& outDir) {
+    const std::vector<std::string>& w = event.words;
+    if (w.size() < 3) {
+        player.film = {};
+        return;
+    }
+    player.film = {w[1], static_cast<int>(Number(w, 2)), 0};
+    player.film.every = player.film.every > 0 ? player.film.every : 1;
+    CreateDirectories(outDir + "\\" + w[1]);
+}
+
+// Applies the events due by `now`; returns the pictures among them.
+std::vector<const ScenarioEvent*> ApplyDueEvents(Player& player, float now,
+                                                 const std::string& outDir) {
     std::vector<const ScenarioEvent*> captures;
     const std::vector<ScenarioEvent>& events = player.scenario->events;
     while (player.next < events.size() && events[player.next].time <= now + demoStep * 0.5f) {
         const ScenarioEvent& event = events[player.next++];
         if (event.words[0] == "actor") {
             ApplyActorEvent(player, event);
-        } else if (event.words[0] == "capture") {
+        } else if (event.words[0] == "capture" || event.words[0] == "still") {
             captures.push_back(&event);
+        } else if (event.words[0] == "film") {
+            ApplyFilmEvent(player, event, outDir);
         } else {
             ApplyWorldEvent(event);
         }
@@ -137,32 +173,50 @@ bool KnownActors(const Scenario& scenario, const ScenarioEvent& event) {
     return true;
 }
 
+bool WritePicture(const std::string& path, const std::uint32_t* frame) {
+    if (WritePng(path.c_str(), frame, sceneWidth, sceneHeight)) {
+        return true;
+    }
+    std::fprintf(stderr, "standin: cannot write %s\n", path.c_str());
+    return false;
+}
+
+bool Films(const Film& film, int frame) {
+    return film.every != 0 && frame % film.every == 0;
+}
+
+// The film's frames are numbered from 000, ready for an encoder's glob.
+int TakeFilmFrame(Player& player, int frame, const std::uint32_t* pixels,
+                  const std::string& outDir) {
+    Film& film = player.film;
+    if (!Films(film, frame)) {
+        return 0;
+    }
+    char file[32];
+    std::snprintf(file, sizeof file, "%03d.png", film.taken++);
+    ++player.filmFrames;
+    return !WritePicture(outDir + "\\" + film.name + "\\" + file, pixels);
+}
+
 int TakeCaptures(const HostScene& scene, const Player& player,
                  const std::vector<const ScenarioEvent*>& captures, const std::uint32_t* frame,
                  const std::string& outDir, std::vector<SheetTile>* tiles, int* picture) {
     int failed = 0;
     for (const ScenarioEvent* event : captures) {
         const std::string name = event->words.size() > 1 ? event->words[1] : "frame";
+        const bool still = event->words[0] == "still";
         char file[64];
-        std::snprintf(file, sizeof file, "%02d-%s.png", ++*picture, name.c_str());
-        const std::string path = outDir + "\\" + file;
-        if (!WritePng(path.c_str(), frame, sceneWidth, sceneHeight)) {
-            std::fprintf(stderr, "standin: cannot write %s\n", path.c_str());
-            ++failed;
+        if (still) {
+            std::snprintf(file, sizeof file, "%s.png", name.c_str());
+        } else {
+            std::snprintf(file, sizeof file, "%02d-%s.png", ++*picture, name.c_str());
         }
-        if (event->words.size() > 2 && KnownActors(*player.scenario, *event)) {
+        failed += !WritePicture(outDir + "\\" + file, frame);
+        if (!still && event->words.size() > 2 && KnownActors(*player.scenario, *event)) {
             tiles->push_back(TileAround(scene, player, *event, frame));
         }
     }
     return failed;
-}
-
-bool LoadScenario(const char* path, Scenario* scenario) {
-    std::string text = DefaultScenarioText();
-    if (path != nullptr && !LoadScenarioFile(path, &text)) {
-        return false;
-    }
-    return ParseScenario(text.c_str(), scenario);
 }
 
 void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles) {
@@ -178,51 +232,75 @@ void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles)
     std::fclose(legend);
 }
 
-// Makes the directory and every missing parent: the default out\demo has a parent that a
-// fresh checkout lacks.
-void CreateDirectories(const std::string& path) {
-    for (std::size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
-            const std::string part = path.substr(0, i);
-            if (part.back() != ':') {
-                CreateDirectoryA(part.c_str(), nullptr);
-            }
-        }
-    }
-}
-
-} // namespace
-
-int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
+// Plays one scenario from `clockBase` on; returns its failures and moves `clockBase` past
+// its end.
+int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, float* clockBase) {
     static Scenario scenario;
     static Stage stage;
-    if (!LoadScenario(scenarioPath, &scenario)) {
+    if (!ParseScenario(text, &scenario)) {
         return 1;
     }
-    CreateDirectories(outDir);
     stage = {};
     stage.count = static_cast<int>(scenario.actorNames.size());
-    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0};
+    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0};
     std::vector<std::uint32_t> frame(sceneWidth * sceneHeight);
     std::vector<SheetTile> tiles;
     int failed = 0;
     int picture = 0;
     int frames = 0;
-    for (float now = 0.0f; now <= scenario.endTime; now = ++frames * demoStep) {
-        const std::vector<const ScenarioEvent*> captures = ApplyDueEvents(player, now);
-        stage.clock = now;
+    float now = 0.0f;
+    for (; now <= scenario.endTime; now = ++frames * demoStep) {
+        const std::vector<const ScenarioEvent*> captures = ApplyDueEvents(player, now, outDir);
+        stage.clock = *clockBase + now;
         PublishStage(stage, scene);
-        const FrameResult r = RenderHostFrame(
-            scene, {FrameCall::callSite, false, captures.empty() ? nullptr : frame.data()});
+        const bool wanted = !captures.empty() || Films(player.film, frames);
+        const FrameResult r =
+            RenderHostFrame(scene, {FrameCall::callSite, false, wanted ? frame.data() : nullptr});
         failed += r.stateDifferences != 0 || !r.calleeReached;
         if (!captures.empty()) {
             failed += TakeCaptures(scene, player, captures, frame.data(), outDir, &tiles, &picture);
         }
+        failed += TakeFilmFrame(player, frames, frame.data(), outDir);
     }
-    const std::string sheet = std::string(outDir) + "\\bar-life.png";
-    failed += !WriteContactSheet(sheet.c_str(), tiles);
-    WriteLegend(outDir, tiles);
-    std::printf("demo: %d frames, %d pictures and the contact sheet bar-life.png in %s\n", frames,
-                picture, outDir);
+    *clockBase += now;
+    if (!tiles.empty()) {
+        const std::string sheet = outDir + "\\bar-life.png";
+        failed += !WriteContactSheet(sheet.c_str(), tiles);
+        WriteLegend(outDir, tiles);
+    }
+    std::printf("demo: %d frames, %d pictures%s, %d film frames in %s\n", frames, picture,
+                tiles.empty() ? "" : " and the contact sheet bar-life.png", player.filmFrames,
+                outDir.c_str());
     return failed;
+}
+
+// Between scenarios: a frame without the scene empties the module's records, then the
+// host's objects are as at start.
+void ClearStage(HostScene& scene, float clock) {
+    static Stage empty;
+    empty = {};
+    empty.clock = clock;
+    SetHostSceneActive(true, false);
+    PublishStage(empty, scene);
+    RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
+    SetHostStatus(true, 1.0f, 3);
+    SetHostUiFlag(true, 0);
+    SetHostSceneActive(true, true);
+}
+
+} // namespace
+
+int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
+    CreateDirectories(outDir);
+    float clock = 0.0f;
+    if (scenarioPath != nullptr) {
+        std::string text;
+        return LoadScenarioFile(scenarioPath, &text)
+                   ? PlayScenario(scene, text.c_str(), outDir, &clock)
+                   : 1;
+    }
+    int failed = PlayScenario(scene, BarLifeScenarioText(), outDir, &clock);
+    ClearStage(scene, clock);
+    clock += demoStep;
+    return failed + PlayScenario(scene, FightScenarioText(), outDir, &clock);
 }

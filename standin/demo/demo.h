@@ -4,6 +4,7 @@
 
 #include "standin/host/host_frame.h"
 
-// `scenarioPath` null plays the built-in scenario. Returns the number of failures (a frame
-// whose device state changed, a picture that could not be written).
+// `scenarioPath` null plays the built-in scenarios: one bar's life, then a fight. Returns
+// the number of failures (a frame whose device state changed, a picture that could not be
+// written).
 int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir);

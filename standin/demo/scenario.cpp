@@ -7,7 +7,7 @@
 
 namespace {
 
-const char defaultScenario[] =
+const char barLifeScenario[] =
     R"(# One bar's whole life, with company. World x is depth ahead, y is to the right.
 0    actor hero at 5 -1.2
 0    actor band1 at 8 -4.4
@@ -15,7 +15,7 @@ const char defaultScenario[] =
 0    actor band3 at 8 2.2
 0    actor band4 at 8 4.0
 0    actor band5 at 8 5.8
-0    actor hidden at 14 2
+0    actor hidden at 12 -0.7
 0    actor walker at 30 -5
 0    actor comer at 12 -4
 0    actor ghost at 6 1
@@ -65,6 +65,37 @@ const char defaultScenario[] =
 9.5  end
 )";
 
+// The pictures a player sees first: a still that looks like the game, and a short film of
+// a fight. The wall's left edge, seen from the camera, crosses depth 12 at y -0.67.
+const char fightScenario[] =
+    R"(# A fight: actors near and far, one half behind the wall, hits, trails and a death.
+0    actor hero at 5 -1.5
+0    actor ally at 7 1.6
+0    actor lurker at 12 -0.7
+0    actor archer at 30 -6
+0    actor scout at 75 -16
+0    actor runner at 24 -10
+0    actor hero damage 0.1
+0    actor lurker damage 0.3
+0    actor archer damage 0.65
+0    actor scout damage 0.15
+0    actor runner damage 0.05
+0    film fight 2
+0    actor scout walk 105 -23 6.5
+0.2  actor runner walk 9 -4.5 5
+0.5  actor ally damage 0.35
+1.2  actor hero damage 0.55
+1.45 still game
+2.0  actor lurker damage 0.65
+2.6  actor archer damage 1
+3.2  actor hero damage 0.85
+3.8  actor ally damage 0.62
+4.4  actor runner damage 0.4
+5.0  actor hero damage 1
+6.6  film off
+6.7  end
+)";
+
 bool ParseLine(const std::string& line, Scenario* scenario) {
     std::istringstream words(line.substr(0, line.find('#')));
     ScenarioEvent event;
@@ -98,8 +129,12 @@ bool ParseLine(const std::string& line, Scenario* scenario) {
 
 } // namespace
 
-const char* DefaultScenarioText() {
-    return defaultScenario;
+const char* BarLifeScenarioText() {
+    return barLifeScenario;
+}
+
+const char* FightScenarioText() {
+    return fightScenario;
 }
 
 bool ParseScenario(const char* text, Scenario* scenario) {

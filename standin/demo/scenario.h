@@ -9,6 +9,9 @@
 //   SECONDS status LEVEL MODE        or: status none
 //   SECONDS capture NAME [ACTOR [ACTOR2]]  picture of this frame; with actors, a tile of
 //                                    the contact sheet around their bars
+//   SECONDS still NAME               picture of this frame as NAME.png
+//   SECONDS film NAME EVERY          from now on every EVERYth frame as NAME\NNN.png
+//   SECONDS film off
 //   SECONDS end
 // '#' starts a comment. Events at one time apply in file order.
 #pragma once
@@ -29,8 +32,9 @@ struct Scenario {
     float endTime;
 };
 
-// The built-in scenario: one bar's whole life, with company.
-const char* DefaultScenarioText();
+// The built-in scenarios: one bar's whole life, with company; and a fight.
+const char* BarLifeScenarioText();
+const char* FightScenarioText();
 
 // False, with the line on stderr, on a line that cannot be read.
 bool ParseScenario(const char* text, Scenario* scenario);

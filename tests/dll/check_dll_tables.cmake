@@ -1,9 +1,18 @@
-# Fails unless the DLL exports nothing and imports only system DLLs and d3dx9_43.dll.
+# Fails unless the DLL is a 32-bit i386 PE DLL that exports nothing and imports only system
+# DLLs and d3dx9_43.dll.
 cmake_minimum_required(VERSION 3.20)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE tables RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
+
+foreach(header IN ITEMS "file format pei-i386" "Magic[ \t]+010b[ \t]+\\(PE32\\)"
+                        "Characteristics 0x[0-9a-fA-F]+\n([ \t]+[^\n]+\n)*[ \t]+DLL\n")
+    if(NOT tables MATCHES "${header}")
+        message(FATAL_ERROR "${DLL} is not a PE32 i386 DLL: no \"${header}\"")
+    endif()
+endforeach()
+message(STATUS "PE32 i386 DLL")
 
 set(allowed kernel32.dll msvcrt.dll d3dx9_43.dll user32.dll advapi32.dll)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${tables}")

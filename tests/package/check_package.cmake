@@ -1,0 +1,44 @@
+# Makes the download with the build's own CPack configuration, unpacks it and fails unless
+# it holds exactly the DLL and the players' readme, under the version CMake sets.
+cmake_minimum_required(VERSION 3.20)
+
+set(name actorbars-${VERSION}-win32)
+file(REMOVE_RECURSE ${SCRATCH})
+execute_process(COMMAND ${CPACK} -G ZIP --config ${CONFIG} -B ${SCRATCH}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cpack failed:\n${out}")
+endif()
+
+file(GLOB made RELATIVE ${SCRATCH} ${SCRATCH}/*.zip)
+if(NOT made STREQUAL "${name}.zip")
+    message(FATAL_ERROR "expected ${name}.zip, cpack made: ${made}")
+endif()
+
+set(unpacked ${SCRATCH}/unpacked)
+file(ARCHIVE_EXTRACT INPUT ${SCRATCH}/${name}.zip DESTINATION ${unpacked})
+file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${unpacked} ${unpacked}/*)
+list(SORT files)
+set(expected ${name}/README-players.txt ${name}/actorbars.dll)
+if(NOT files STREQUAL expected)
+    message(FATAL_ERROR "the zip holds:\n  ${files}\nexpected:\n  ${expected}")
+endif()
+message(STATUS "zip: ${files}")
+
+file(READ ${unpacked}/${name}/README-players.txt readme)
+foreach(needed IN ITEMS "actorbars ${VERSION}" d3dx9_43 0x6E75A7 "DirectX End-User Runtime"
+                        "winetricks d3dx9_43" Proton uninstall)
+    string(FIND "${readme}" "${needed}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "README-players.txt does not mention \"${needed}\"")
+    endif()
+endforeach()
+
+# The packed DLL passes the same checks as the built one: PE32, i386, a DLL, no exports.
+execute_process(COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${OBJDUMP} -DDLL=${unpacked}/${name}/actorbars.dll
+                        -P ${CMAKE_CURRENT_LIST_DIR}/../dll/check_dll_tables.cmake
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+message("${out}")
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "the packed DLL fails the DLL's checks")
+endif()
