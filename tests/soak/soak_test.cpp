@@ -27,13 +27,13 @@ namespace {
 
 // Buffers that may stay allocated between frames whatever the number of records, by name,
 // so that any other one fails the run.
-constexpr std::size_t barListStorage = 1;      // the list keeps its storage from frame to frame
-constexpr std::size_t sortKeyBuffers = 2;      // the depth sort's keys and its spare keys
-constexpr std::size_t listedIndex = 1;         // the tracker's memory of the host's list order
-constexpr std::size_t spareRecordList = 1;     // the tracker's list of pruned records' storage
-constexpr std::size_t recordingDeviceLogs = 2; // the test's own: calls and transforms
+constexpr std::size_t barListStorage = 1;  // the list keeps its storage from frame to frame
+constexpr std::size_t sortKeyBuffers = 2;  // the depth sort's keys and its spare keys
+constexpr std::size_t listedIndex = 1;     // the tracker's memory of the host's list order
+constexpr std::size_t spareRecordList = 1; // the tracker's list of pruned records' storage
+constexpr std::size_t deviceLogs = 2;      // the test's own: calls and vertices
 constexpr std::size_t fixedBuffers =
-    barListStorage + sortKeyBuffers + listedIndex + spareRecordList + recordingDeviceLogs;
+    barListStorage + sortKeyBuffers + listedIndex + spareRecordList + deviceLogs;
 // Fresh addresses cycle through this many slots (32 MiB of host memory); a slot comes back
 // only after all others were used.
 constexpr std::uint32_t addressSlots = 8192;
@@ -158,7 +158,8 @@ void ListActors(const Churn& churn) {
     SetActorList(list);
 }
 
-void ChurnHost(Churn& churn, std::uint64_t frame, RecordingDevice& device, NullDevice& quiet) {
+void ChurnHost(Churn& churn, std::uint64_t frame, frameinvariants::CallLogDevice& device,
+               NullDevice& quiet) {
     churn.clock += 1.0f / 60.0f;
     if (churn.clock > 3600.0f) {
         churn.clock = 0.0f; // the host's clock restarts: one negative step
@@ -193,7 +194,7 @@ void ChurnHost(Churn& churn, std::uint64_t frame, RecordingDevice& device, NullD
     if (OneIn(500)) {
         churn.deviceOn = !OneIn(3);
     }
-    // One frame in four goes to the recording device, which checks every call; the others to
+    // One frame in four goes to the logging device, which checks every call; the others to
     // a device that records nothing, which keeps a million frames affordable under ASan.
     IDirect3DDevice9* handed = frame % 4 == 0 ? static_cast<IDirect3DDevice9*>(&device) : &quiet;
     SetDevice(churn.deviceOn ? handed : nullptr);
@@ -218,8 +219,8 @@ std::size_t CheckerAllocations(const frameinvariants::Watch& watch,
 
 // Runs every frame on the module's objects, made here as the DLL makes them at load and
 // destroyed on return as at unload.
-void RunFrames(std::uint64_t frames, Churn& churn, RecordingDevice& device, NullDevice& quiet,
-               frameinvariants::Watch& watch, std::set<HostAddress>& everListed,
+void RunFrames(std::uint64_t frames, Churn& churn, frameinvariants::CallLogDevice& device,
+               NullDevice& quiet, frameinvariants::Watch& watch, std::set<HostAddress>& everListed,
                std::size_t baseline, Totals& totals) {
     ModuleObjects module;
     bool wasActive = false;
@@ -230,7 +231,7 @@ void RunFrames(std::uint64_t frames, Churn& churn, RecordingDevice& device, Null
         const std::size_t allocationsBeforeFrame = countingallocator::allocations;
         DrawFrame(module);
         const bool deviceHanded = ReadHostDevice() == &device;
-        // The recording device allocates for its log; other frames count the module alone.
+        // The logging device allocates for its log; other frames count the module alone.
         if (!deviceHanded) {
             totals.moduleAllocations += countingallocator::allocations - allocationsBeforeFrame;
             ++totals.moduleFrames;
@@ -240,8 +241,7 @@ void RunFrames(std::uint64_t frames, Churn& churn, RecordingDevice& device, Null
         if (!failure.empty()) {
             Fail(frame, failure.c_str());
         }
-        device.calls.clear();
-        device.transforms.clear();
+        device.Clear();
         watch.callsSeen = 0;
 
         totals.shownFrames += module.driver.sceneActive && !module.driver.suppressLatch ? 1 : 0;
@@ -284,7 +284,7 @@ int main(int argc, char** argv) {
     std::set<HostAddress> everListed;
     Totals totals;
     {
-        RecordingDevice device;
+        frameinvariants::CallLogDevice device;
         NullDevice quiet;
         Churn churn;
         churn.population.reserve(maxPopulation);
@@ -293,7 +293,7 @@ int main(int argc, char** argv) {
         SetDevice(&device);
         const std::size_t baseline = countingallocator::liveAllocations;
         device.calls.reserve(4096);
-        device.transforms.reserve(8);
+        device.vertices.reserve(8192);
         const std::size_t allocationsBefore = countingallocator::allocations;
 
         RunFrames(frames, churn, device, quiet, watch, everListed, baseline, totals);
@@ -306,7 +306,7 @@ int main(int argc, char** argv) {
         std::printf("soak: peak live allocations %zu (records + buffers), allocations total %zu"
                     " (checker and device log included)\n",
                     totals.peakLive, allocations);
-        std::printf("soak: allocations by the module on the %zu frames without the recording"
+        std::printf("soak: allocations by the module on the %zu frames without the logging"
                     " device: %zu (%.3f per frame)\n",
                     totals.moduleFrames, totals.moduleAllocations,
                     double(totals.moduleAllocations) /
@@ -316,7 +316,7 @@ int main(int argc, char** argv) {
         const std::size_t left =
             countingallocator::liveAllocations - baseline - CheckerAllocations(watch, everListed);
         std::printf("soak: live allocations after the module's objects are destroyed: %zu\n", left);
-        if (left > recordingDeviceLogs) {
+        if (left > deviceLogs) {
             Fail(frames, "storage not given back when the module's objects were destroyed");
         }
     }

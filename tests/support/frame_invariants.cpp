@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <string_view>
 #include <cstdio>
 
 #include "host/host_game.h"
@@ -74,57 +73,21 @@ std::string CheckBarList(const BarList& list) {
     return {};
 }
 
-// A call as the device checks see it, whichever device logged it.
-struct CallView {
-    LoggedCall::Kind kind;
-    const char* name;
-    const void* block;
-    std::uint32_t primitives;
-    const OverlayVertex* vertices;
-    std::size_t vertexCount;
-};
-
-LoggedCall::Kind KindNamed(std::string_view name) {
-    // Views compare their lengths first: a call of another length never reaches memcmp,
-    // whose every mismatch libFuzzer would keep as a hint for its mutations.
-    using namespace std::string_view_literals;
-    return name == "CreateStateBlock"sv  ? LoggedCall::CreateStateBlock
-           : name == "Apply"sv           ? LoggedCall::Apply
-           : name == "Release"sv         ? LoggedCall::Release
-           : name == "DrawPrimitiveUP"sv ? LoggedCall::DrawPrimitiveUP
-                                         : LoggedCall::Other;
-}
-
-CallView ViewCall(const RecordingDevice& device, std::size_t i) {
-    const DeviceCall& call = device.calls[i];
-    return {KindNamed(call.name), call.name.c_str(),   call.pointer, call.b,
-            call.vertices.data(), call.vertices.size()};
-}
-
-CallView ViewCall(const CallLogDevice& device, std::size_t i) {
-    const LoggedCall& call = device.calls[i];
-    const OverlayVertex* vertices =
-        call.vertexCount > 0 ? device.vertices.data() + call.firstVertex : nullptr;
-    return {call.kind, call.name, call.block, call.primitives, vertices, call.vertexCount};
-}
-
 // A frame's device calls: at most one state block; every call that changes or draws
 // happens while that block is open; the block is applied once and released once, in that
 // order, and nothing touches it afterwards.
-template <class Device>
-std::string CheckDeviceCalls(const Device& device, std::size_t first, bool mayDraw) {
+std::string CheckDeviceCalls(const CallLogDevice& device, std::size_t first, bool mayDraw) {
     const std::size_t count = device.calls.size();
     if (!mayDraw && count != first) {
         return "a device call on a frame with no device or no bars";
     }
-    if (mayDraw &&
-        (count == first || ViewCall(device, first).kind != LoggedCall::CreateStateBlock)) {
+    if (mayDraw && (count == first || device.calls[first].kind != LoggedCall::CreateStateBlock)) {
         return "a shown frame with a device did not start with CreateStateBlock";
     }
     const void* open = nullptr;
     bool created = false, applied = false, released = false;
     for (std::size_t i = first; i < count; ++i) {
-        const CallView call = ViewCall(device, i);
+        const LoggedCall& call = device.calls[i];
         if (call.kind == LoggedCall::CreateStateBlock) {
             if (i != first) {
                 return "a second CreateStateBlock in one frame";
@@ -151,7 +114,7 @@ std::string CheckDeviceCalls(const Device& device, std::size_t first, bool mayDr
                     return "a draw of no primitives";
                 }
                 for (std::size_t v = 0; v < call.vertexCount; ++v) {
-                    if (std::isnan(call.vertices[v].z)) {
+                    if (std::isnan(device.vertices[call.firstVertex + v].z)) {
                         return "a vertex with a NaN depth reached the device";
                     }
                 }
@@ -167,8 +130,9 @@ std::string CheckDeviceCalls(const Device& device, std::size_t first, bool mayDr
     return {};
 }
 
-template <class Device>
-std::string CheckFrame(Watch& watch, const ModuleObjects& module, const Device& device,
+} // namespace
+
+std::string AfterFrame(Watch& watch, const ModuleObjects& module, const CallLogDevice& device,
                        bool deviceHanded) {
     // The gate's outcome: the latch set on this call or before keeps the bars off.
     const bool pipelineRan = module.driver.sceneActive && !module.driver.suppressLatch;
@@ -185,6 +149,8 @@ std::string CheckFrame(Watch& watch, const ModuleObjects& module, const Device& 
     }
     return failure;
 }
+
+namespace {
 
 // A state block of the call log device: logs Apply and Release, and is gone after Release
 // (ASan reports any later use).
@@ -230,16 +196,6 @@ void BeforeFrame(Watch& watch, const ModuleObjects& module) {
     }
     watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
     watch.staleBefore = StaleRecords(module.tracker, watch.listedNow);
-}
-
-std::string AfterFrame(Watch& watch, const ModuleObjects& module, const RecordingDevice& device,
-                       bool deviceHanded) {
-    return CheckFrame(watch, module, device, deviceHanded);
-}
-
-std::string AfterFrame(Watch& watch, const ModuleObjects& module, const CallLogDevice& device,
-                       bool deviceHanded) {
-    return CheckFrame(watch, module, device, deviceHanded);
 }
 
 void CallLogDevice::Clear() {

@@ -10,7 +10,7 @@
 
 #include "host/host_memory.h"
 #include "tests/support/module_objects.h"
-#include "tests/support/recording_device.h"
+#include "overlay/overlay_renderer.h"
 
 namespace frameinvariants {
 
@@ -22,7 +22,7 @@ struct Watch {
     std::set<HostAddress> listedNow;
     std::size_t staleBefore = 0;
     bool listRead = false;
-    // Calls of the recording device already checked.
+    // Calls of the logging device already checked.
     std::size_t callsSeen = 0;
 };
 
@@ -36,9 +36,9 @@ struct LoggedCall {
     std::size_t firstVertex, vertexCount;
 };
 
-// A device that logs what the checks read into storage kept from frame to frame, so that
-// logging allocates nothing once it has grown: a RecordingDevice allocates on most calls,
-// which under ASan cost the fuzz target more than the frames themselves.
+// The device the checks read: it logs what they need into storage kept from frame to
+// frame, so that logging allocates nothing once it has grown (a RecordingDevice allocates
+// on most calls, which under ASan cost the fuzz target more than the frames themselves).
 struct CallLogDevice : IDirect3DDevice9 {
     std::vector<LoggedCall> calls;
     std::vector<OverlayVertex> vertices; // of every DrawPrimitiveUP, in order
@@ -69,9 +69,6 @@ void BeforeFrame(Watch& watch, const ModuleObjects& module);
 // Checks the module and the device calls of the frame just run. `device` is the device the
 // host may hand over; `deviceHanded` whether the host's device word was nonzero. Returns an
 // empty string, or what was violated.
-std::string AfterFrame(Watch& watch, const ModuleObjects& module, const RecordingDevice& device,
-                       bool deviceHanded);
-// The same checks, on the calls a CallLogDevice logged.
 std::string AfterFrame(Watch& watch, const ModuleObjects& module, const CallLogDevice& device,
                        bool deviceHanded);
 

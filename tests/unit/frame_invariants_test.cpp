@@ -1,5 +1,4 @@
-// The device checks give the same verdict whichever device logged the calls: the soak test
-// reads a RecordingDevice, the fuzz target a CallLogDevice.
+// The device checks that the fuzz target and the soak test run after every frame.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,9 +7,9 @@
 
 namespace {
 
-template <class Device> class DeviceChecksTest : public ::testing::Test {
+class DeviceChecksTest : public ::testing::Test {
   protected:
-    Device device;
+    frameinvariants::CallLogDevice device;
     ModuleObjects module;
     frameinvariants::Watch watch;
 
@@ -35,50 +34,46 @@ template <class Device> class DeviceChecksTest : public ::testing::Test {
     std::string Check() { return frameinvariants::AfterFrame(watch, module, device, true); }
 };
 
-using Devices = ::testing::Types<RecordingDevice, frameinvariants::CallLogDevice>;
-TYPED_TEST_SUITE(DeviceChecksTest, Devices);
-
-TYPED_TEST(DeviceChecksTest, WholeFramePasses) {
-    IDirect3DStateBlock9* block = this->Begin();
-    this->device.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    this->Draw(0.5f);
+TEST_F(DeviceChecksTest, WholeFramePasses) {
+    IDirect3DStateBlock9* block = Begin();
+    device.SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    Draw(0.5f);
     block->Apply();
     block->Release();
-    EXPECT_EQ(this->Check(), "");
+    EXPECT_EQ(Check(), "");
 }
 
-TYPED_TEST(DeviceChecksTest, NanDepthReachingTheDeviceFails) {
-    this->DrawFrame(NAN);
-    EXPECT_EQ(this->Check(), "a vertex with a NaN depth reached the device");
+TEST_F(DeviceChecksTest, NanDepthReachingTheDeviceFails) {
+    DrawFrame(NAN);
+    EXPECT_EQ(Check(), "a vertex with a NaN depth reached the device");
 }
 
-TYPED_TEST(DeviceChecksTest, CallOutsideTheStateBlockFails) {
-    IDirect3DStateBlock9* block = this->Begin();
+TEST_F(DeviceChecksTest, CallOutsideTheStateBlockFails) {
+    IDirect3DStateBlock9* block = Begin();
     block->Apply();
-    this->device.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     block->Release();
-    EXPECT_EQ(this->Check(), "device state touched outside an open state block: SetSamplerState");
+    EXPECT_EQ(Check(), "device state touched outside an open state block: SetSamplerState");
 }
 
-TYPED_TEST(DeviceChecksTest, BlockNotReleasedFails) {
-    IDirect3DStateBlock9* block = this->Begin();
+TEST_F(DeviceChecksTest, BlockNotReleasedFails) {
+    IDirect3DStateBlock9* block = Begin();
     block->Apply();
-    EXPECT_EQ(this->Check(),
-              "a created state block was not applied and released in the same frame");
+    EXPECT_EQ(Check(), "a created state block was not applied and released in the same frame");
     block->Release();
 }
 
-TYPED_TEST(DeviceChecksTest, FailedCreateStateBlockThenNothingPasses) {
-    this->device.failCreateStateBlock = true;
-    EXPECT_EQ(this->Begin(), nullptr);
-    EXPECT_EQ(this->Check(), "");
+TEST_F(DeviceChecksTest, FailedCreateStateBlockThenNothingPasses) {
+    device.failCreateStateBlock = true;
+    EXPECT_EQ(Begin(), nullptr);
+    EXPECT_EQ(Check(), "");
 }
 
-TYPED_TEST(DeviceChecksTest, OnlyTheLatestFrameIsChecked) {
-    this->DrawFrame(NAN);
-    EXPECT_NE(this->Check(), "");
-    this->DrawFrame(0.5f);
-    EXPECT_EQ(this->Check(), "");
+TEST_F(DeviceChecksTest, OnlyTheLatestFrameIsChecked) {
+    DrawFrame(NAN);
+    EXPECT_NE(Check(), "");
+    DrawFrame(0.5f);
+    EXPECT_EQ(Check(), "");
 }
 
 } // namespace
