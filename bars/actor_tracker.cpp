@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "bars/bar_look.h"
 #include "host/host_game.h"
 
 namespace {
@@ -12,9 +13,6 @@ constexpr std::size_t prefetchDistance = 8;
 
 // Health is the part of a full bar that the damage ratio leaves.
 constexpr float fullHealth = 1.0f;
-
-// Seconds the damage trail stands still after health last stood at or above it.
-constexpr float trailHoldTime = 0.5f;
 
 // The hide timer's first value: not 0, so that it counts as running from this update on
 // (the 32-bit float 0x38D1B717).
@@ -64,7 +62,7 @@ void RefreshFromHost(BarState& bar, HostAddress actor) {
         // once health drops below, the trail stays for the hold, then drains.
         if (h >= bar.trailHealth) {
             bar.trailHealth = h;
-            bar.trailHold = trailHoldTime;
+            bar.trailHold = barlook::trailHoldTime;
         }
     }
     ReadActorPosition(actor, bar.position);
@@ -136,10 +134,6 @@ void UpdateTrackedActors(ActorTracker& tracker) {
     if (count <= 0) {
         return;
     }
-    if (tracker.records.size() != tracker.recordCountAfterUpdate) {
-        // Records were removed behind the tracker's back: no remembered pointer is safe.
-        tracker.lastListed.clear();
-    }
     ++tracker.updateCount;
     tracker.listedRecords = 0;
     const auto listed = static_cast<std::size_t>(count);
@@ -176,7 +170,6 @@ void UpdateTrackedActors(ActorTracker& tracker) {
         tracker.lastListed.resize(listed);
     }
     PruneLowestDeparted(tracker);
-    tracker.recordCountAfterUpdate = tracker.records.size();
 }
 
 void ClearTrackedActors(ActorTracker& tracker) {
@@ -185,5 +178,4 @@ void ClearTrackedActors(ActorTracker& tracker) {
     std::vector<TrackedActorMap::node_type>().swap(tracker.spareRecords);
     tracker.listedRecords = 0;
     tracker.lastListed.clear();
-    tracker.recordCountAfterUpdate = 0;
 }

@@ -44,10 +44,9 @@ struct ActorTracker {
     std::vector<TrackedActorMap::node_type> spareRecords;
     std::uint64_t updateCount = 0;
     std::size_t listedRecords = 0; // records stamped by the current update
-    // Per list index, valid while records.size() is still recordCountAfterUpdate: only the
-    // update and ClearTrackedActors remove records, and both keep this in step.
+    // Per list index, what the last update found there. Records go only through the prune
+    // and ClearTrackedActors, and both keep this in step: no entry names a removed record.
     std::vector<ListedRecord> lastListed;
-    std::size_t recordCountAfterUpdate = 0;
 };
 
 // Syncs the records with the host's actor array, then removes at most one departed actor:

@@ -4,83 +4,32 @@
 // double from the widened floats. Each is the form whose float result, to the last bit and
 // the sign of a zero, is the one every bar is drawn with; an algebraically equal rewrite
 // may round differently (the drain in float does: 0.247500002 instead of 0.247500017).
-// The tests that pin these results: BarAnimationTest.LivingDrainIsComputedInDouble,
-// .TrailHoldsThenDrainsInDoubleAndStopsAtHealth, .DeathFadeStartsAfterOneSecondAndBlinks
-// and .DistanceFadesInFromTwoToFiveAndOutFromSeventyToOneTen.
 #include "bars/bar_animation.h"
 
 #include <cmath>
+#include <iterator>
+
+#include "bars/bar_look.h"
+
+using namespace barlook;
 
 namespace {
 
-// A dead actor's bar: shown for this long after death, fading out linearly from
-// deathFadeStart, two units of opacity per second (1.0 s to 1.5 s), and blinking all along.
-constexpr float deathDisplayTime = 1.5f;
-constexpr float deathFadeStart = 1.0f;
 constexpr float fullOpacity = 1.0f;
-// The blink: sin(deathTime / blinkDivisor + blinkPhase), scaled and lifted into 0..1.
-constexpr float blinkDivisor = 0.05f;
-constexpr float blinkPhase = 1.5708f; // deliberately not the float nearest pi/2
-constexpr float blinkScale = 0.5f;
-constexpr float blinkOffset = 0.5f;
-
-// Seconds after an actor stops being engaged until its bar goes.
-constexpr float hideTimeout = 2.0f;
-
-// The trail drains at this rate per second while the actor lives (computed in double);
-// at death it latches at least this rate, so that it empties within a second.
-constexpr double livingDrainRate = 0.75;
-constexpr float minDeathDrainRate = 0.75f;
-
-// The bar floats this far above the actor's position, along the host's up axis.
-constexpr float anchorLift = 1.15f;
-
-// Distance fades: in over depths 2 to 5, out over depths 70 to 110.
-constexpr float nearFadeStart = 2.0f;
-constexpr float nearFadeLength = 3.0f;
-constexpr float farFadeEnd = 110.0f;
-constexpr float farFadeLength = 40.0f;
-
-// Every colour's alpha before the opacity multiplies it.
-constexpr float colorAlpha = 0.7f;
-
-constexpr ColorRGBA frameAlive = {1.0f, 1.0f, 1.0f, colorAlpha};
-constexpr ColorRGBA frameDead = {1.0f, 0.5f, 0.5f, colorAlpha};
-constexpr ColorRGBA trailGrey = {0.9f, 0.9f, 0.9f, colorAlpha};
-
-// Health bands, from the top: each fill colour is used above its threshold.
-constexpr double greenAbove = 0.8;
-constexpr double yellowGreenAbove = 0.6;
-constexpr double yellowAbove = 0.4;
-constexpr double orangeAbove = 0.2;
-constexpr ColorRGBA fillGreen = {0.0f, 1.0f, 0.0f, colorAlpha};
-constexpr ColorRGBA fillYellowGreen = {0.75f, 1.0f, 0.375f, colorAlpha};
-constexpr ColorRGBA fillYellow = {1.0f, 1.0f, 0.0f, colorAlpha};
-constexpr ColorRGBA fillOrange = {1.0f, 0.5f, 0.0f, colorAlpha};
-constexpr ColorRGBA fillRed = {1.0f, 0.0f, 0.0f, colorAlpha};
 
 // NaN health counts as alive.
 bool IsDead(float health) {
     return health <= 0.0f;
 }
 
-// Health bands compare in double, so a float that rounds above a threshold (0.8f > 0.8)
-// lands in the upper band.
 ColorRGBA FillColorFor(float h) {
     const double health = h;
-    if (health > greenAbove) {
-        return fillGreen;
+    for (const HealthBand& band : healthBands) {
+        if (health > band.above) {
+            return band.fill;
+        }
     }
-    if (health > yellowGreenAbove) {
-        return fillYellowGreen;
-    }
-    if (health > yellowAbove) {
-        return fillYellow;
-    }
-    if (health > orangeAbove) {
-        return fillOrange;
-    }
-    return fillRed;
+    return healthBands[std::size(healthBands) - 1].fill;
 }
 
 float Clamp01Fade(float t) {
@@ -90,12 +39,12 @@ float Clamp01Fade(float t) {
     return t < 1.0f ? t : 1.0f;
 }
 
-// 0 at depth 2, 1 from depth 5 on.
+// 0 at the fade's start, 1 from its end on.
 float NearFade(float depth) {
     return Clamp01Fade((depth - nearFadeStart) / nearFadeLength + 0.0f);
 }
 
-// 1 up to depth 70, 0 from depth 110 on.
+// 1 until the fade begins, 0 from its end on.
 float FarFade(float depth) {
     return Clamp01Fade(0.0f - (depth - farFadeEnd) / farFadeLength);
 }
@@ -142,11 +91,11 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
         }
     }
 
-    ColorRGBA frameColor = frameAlive;
+    ColorRGBA frameColor = outlineAlive;
     if (!dead) {
         bar.deathTime = 0.0f;
     } else {
-        frameColor = frameDead;
+        frameColor = outlineDead;
         const float d = bar.deathTime;
         if (d == 0.0f) {
             // First dead frame: latch a drain rate that empties the trail within a second.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/host_game.h"
+#include "overlay/bar_geometry.h"
 
 namespace {
 
@@ -72,32 +73,43 @@ void RefreshUiFlag(FrameDriverState& driver) {
 }
 
 // Bars stay off from the first second of a scene opened with the UI flag up, until the
-// host reports mode 3. Returns true when the set condition held on this call.
-bool UpdateSuppressLatch(FrameDriverState& driver) {
+// host reports mode 3. On one call, setting wins over clearing.
+void UpdateSuppressLatch(FrameDriverState& driver) {
     // Strict comparisons: exactly at a limit, or NaN, the latch is not set.
     const bool setCondition = driver.sceneActive && driver.uiFlag != 0 &&
                               latchSceneTimeLimit > driver.sceneTime &&
                               latchStatusLevelLimit > driver.statusLevel;
     if (setCondition) {
         driver.suppressLatch = true;
-        return true;
-    }
-    if (!driver.statusModeNot3) {
+    } else if (!driver.statusModeNot3) {
         driver.suppressLatch = false;
     }
-    return false;
+}
+
+// Everything a call does whatever the gate decides. True when bars are shown.
+bool FollowHostFrame(FrameState& frame) {
+    FrameDriverState& driver = frame.driver;
+    SampleHostStatus(driver);
+    AdvanceFrameClock(frame.clock);
+    ComputeViewTransform(driver);
+    FollowHostScene(driver, frame.tracker);
+    RefreshUiFlag(driver);
+    UpdateSuppressLatch(driver);
+    return driver.sceneActive && !driver.suppressLatch;
 }
 
 } // namespace
 
-bool FollowHostFrame(ActorTracker& tracker, FrameClock& clock, FrameDriverState& driver) {
-    SampleHostStatus(driver);
-    AdvanceFrameClock(clock);
-    ComputeViewTransform(driver);
-    FollowHostScene(driver, tracker);
-    RefreshUiFlag(driver);
-    if (UpdateSuppressLatch(driver)) {
-        return false;
+void DrawActorBars(FrameState& frame) {
+    if (!FollowHostFrame(frame)) {
+        return;
     }
-    return driver.sceneActive && !driver.suppressLatch;
+    UpdateTrackedActors(frame.tracker);
+    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, HostViewMatrix(),
+                 frame.sortScratch);
+    BeginOverlay(frame.renderer, ReadHostDevice(), &frame.driver.viewTransform);
+    for (const BarEntry& entry : frame.list) {
+        DrawBar(frame.renderer, entry);
+    }
+    EndOverlay(frame.renderer);
 }

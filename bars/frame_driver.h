@@ -1,5 +1,5 @@
-// The module's per-frame entry: samples the host, keeps the clock, and decides whether
-// bars are shown before running the bar pipeline.
+// The module's frame: samples the host, keeps the clock, decides whether bars are shown,
+// and runs the bar pipeline when they are.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,6 @@
 #include "bars/bar_list.h"
 #include "bars/depth_sort.h"
 #include "d3d/d3d.h"
-#include "host/host_game.h"
-#include "overlay/bar_geometry.h"
 #include "overlay/overlay_renderer.h"
 
 // lastClock's mark of no previous call. A host clock that reads exactly this starts the
@@ -37,25 +35,20 @@ struct FrameDriverState {
     bool viewTransformReusable = false;
 };
 
-// Everything a call does whatever the gate decides: samples the host, advances the clock,
-// recomputes the view transform, follows the scene (emptying the tracker while it is
-// inactive) and updates the suppression latch. True when bars are shown on this call.
-bool FollowHostFrame(ActorTracker& tracker, FrameClock& clock, FrameDriverState& driver);
+// Everything the module keeps from one host frame to the next. As constructed, each member
+// is in its state at load; members are built in this order and torn down in reverse, so at
+// unload the list's storage goes back first, then every record.
+struct FrameState {
+    ActorTracker tracker;
+    BarList list;
+    OverlayRenderer renderer;
+    FrameClock clock;
+    FrameDriverState driver;
+    DepthSortScratch sortScratch;
+};
 
-// One host frame over the objects the module keeps between frames: when the gate opens,
-// the bar pipeline in its fixed order. Inline so that the objects' addresses are worked
-// out where they are known, not kept in registers across the pipeline.
-inline void DrawActorBars(ActorTracker& tracker, BarList& list, OverlayRenderer& renderer,
-                          FrameClock& clock, FrameDriverState& driver,
-                          DepthSortScratch& sortScratch) {
-    if (!FollowHostFrame(tracker, clock, driver)) {
-        return;
-    }
-    UpdateTrackedActors(tracker);
-    BuildBarList(tracker, list, clock.frameDelta, HostViewMatrix(), sortScratch);
-    BeginOverlay(renderer, ReadHostDevice(), &driver.viewTransform);
-    for (const BarEntry& entry : list) {
-        DrawBar(renderer, entry);
-    }
-    EndOverlay(renderer);
-}
+// One host frame. Every call samples the host, advances the clock, recomputes the view
+// transform, follows the scene (emptying the tracker while it is inactive) and updates the
+// suppression latch; when bars are shown it then updates the tracker, builds and sorts the
+// list, and draws it between BeginOverlay and EndOverlay.
+void DrawActorBars(FrameState& frame);

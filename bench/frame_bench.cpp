@@ -10,8 +10,7 @@
 #include "host/host_game.h"
 #include "tests/support/counting_allocator.h"
 #include "tests/support/fake_host.h"
-#include "tests/support/module_objects.h"
-#include "tests/support/recording_device.h"
+#include "tests/support/fake_device.h"
 
 using namespace fakehost;
 
@@ -19,7 +18,8 @@ namespace {
 
 constexpr float frameSeconds = 1.0f / 60.0f;
 
-NullDevice nullDevice;
+// Silent: the benchmark measures the module, not a log.
+FakeDevice nullDevice;
 
 struct Vec3 {
     float x, y, z;
@@ -100,7 +100,7 @@ enum class Flow { steady, churn };
 // Every actor the scene can list is written to host memory once; a frame only rewrites the
 // host's actor array where actors are replaced, and the clock.
 struct Scene {
-    ModuleObjects module; // as at load when the scene is made
+    FrameState frame; // as at load when the scene is made
     Flow flow;
     std::int32_t listedCount;
     std::vector<HostAddress> addresses; // every address the scene may list
@@ -142,10 +142,10 @@ void WriteListSlot(std::size_t slot, HostAddress address) {
 // addresses whose record has been pruned, and departed records waiting for the prune.
 void MakeScene(Scene& scene, std::int32_t count, Flow flow) {
     ResetHost();
-    SetUpShowingHost();
     const Camera camera = MakeCamera();
     SetViewMatrix(camera.view);
     SetViewProjMatrix(camera.viewProj);
+    nullDevice.silent = true;
     SetDevice(&nullDevice);
 
     scene.flow = flow;
@@ -210,9 +210,9 @@ void NextFrame(Scene& scene) {
 // valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
 inline void RunFrame(Scene& scene, bool wholeFrame) {
     NextFrame(scene);
-    ModuleObjects& m = scene.module;
+    FrameState& m = scene.frame;
     if (wholeFrame) {
-        DrawFrame(m);
+        DrawActorBars(m);
     } else {
         UpdateTrackedActors(m.tracker);
         BuildBarList(m.tracker, m.list, frameSeconds, HostViewMatrix(), m.sortScratch);
@@ -238,7 +238,7 @@ void WarmUp(Scene& scene, bool wholeFrame) {
     int sincePeak = 0;
     for (int i = 0; i < maxFrames && (i < minFrames || sincePeak < framesWithoutNewPeak); ++i) {
         RunFrame(scene, wholeFrame);
-        const std::size_t records = scene.module.tracker.records.size();
+        const std::size_t records = scene.frame.tracker.records.size();
         sincePeak = records > peak ? 0 : sincePeak + 1;
         peak = records > peak ? records : peak;
     }
@@ -260,8 +260,8 @@ void Report(benchmark::State& state, const Scene& scene, std::int32_t count,
     }
     state.counters["allocs/frame"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
-    state.counters["bars"] = static_cast<double>(scene.module.list.size());
-    state.counters["records"] = static_cast<double>(scene.module.tracker.records.size());
+    state.counters["bars"] = static_cast<double>(scene.frame.list.size());
+    state.counters["records"] = static_cast<double>(scene.frame.tracker.records.size());
 }
 
 void WholeFrame(benchmark::State& state, Flow flow) {

@@ -16,8 +16,8 @@ endif()
 
 add_library(actorbars_logic STATIC
     ${ACTORBARS_LOGIC_SOURCES}
-    host/host_memory_native.cpp
-    d3d/d3dx_native.cpp
+    native/host_memory.cpp
+    native/d3dx9.cpp
 )
 target_include_directories(actorbars_logic PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(actorbars_logic

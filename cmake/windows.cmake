@@ -4,7 +4,6 @@ add_library(actorbars SHARED
     ${ACTORBARS_LOGIC_SOURCES}
     module/dll_main.cpp
     module/frame_hook.cpp
-    module/module_state.cpp
 )
 target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})
 # SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).

@@ -110,16 +110,11 @@ inline void ReadActorPosition(HostAddress actor, float position[3]) {
     std::memcpy(position, HostBytes(holder + hostlayout::positionOffset), 3 * sizeof(float));
 }
 
-#if defined(_WIN32)
 inline IDirect3DDevice9* ReadHostDevice() {
+#if defined(_WIN32)
     return reinterpret_cast<IDirect3DDevice9*>(
         static_cast<std::uintptr_t>(ReadHostPointer(hostlayout::devicePointer)));
-}
 #else
-// A native device cannot live at a 32-bit address: the host's device word is a handle,
-// and any nonzero handle stands for this device.
-extern IDirect3DDevice9* nativeHostDevice;
-inline IDirect3DDevice9* ReadHostDevice() {
     return ReadHostPointer(hostlayout::devicePointer) != 0 ? nativeHostDevice : nullptr;
-}
 #endif
+}

@@ -4,7 +4,13 @@
 
 #include "host/host_layout.h"
 #include "module/call_patch.h"
-#include "module/module_state.h"
+#include "bars/frame_driver.h"
+
+namespace {
+// The module's one frame state. The runtime constructs it when the library is loaded and
+// destroys it when the library is unloaded, which frees the list and every record.
+FrameState moduleFrame;
+} // namespace
 
 extern "C" {
 
@@ -14,7 +20,7 @@ __attribute__((used)) std::uint32_t savedCallee = 0;
 // exception may unwind into the game's frames.
 __attribute__((used, force_align_arg_pointer)) void RunHostFrame() noexcept {
     try {
-        DrawModuleFrame(moduleState);
+        DrawActorBars(moduleFrame);
     } catch (...) {
     }
 }

@@ -9,13 +9,10 @@ std::size_t liveAllocations = 0;
 bool failAllocations = false;
 } // namespace countingallocator
 
-namespace {
-void* CountedAllocate(std::size_t size) {
-    using namespace countingallocator;
-    if (failAllocations) {
-        throw std::bad_alloc();
-    }
-    void* p = std::malloc(size == 0 ? 1 : size);
+using namespace countingallocator;
+
+void* operator new(std::size_t size) {
+    void* p = failAllocations ? nullptr : std::malloc(size == 0 ? 1 : size);
     if (p == nullptr) {
         throw std::bad_alloc();
     }
@@ -23,49 +20,31 @@ void* CountedAllocate(std::size_t size) {
     ++liveAllocations;
     return p;
 }
-
-void CountedFree(void* p) {
-    if (p != nullptr) {
-        --countingallocator::liveAllocations;
-        std::free(p);
-    }
-}
-} // namespace
-
-void* operator new(std::size_t size) {
-    return CountedAllocate(size);
+void operator delete(void* p) noexcept {
+    liveAllocations -= p != nullptr;
+    std::free(p);
 }
 void* operator new[](std::size_t size) {
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept {
-    CountedFree(p);
+    return operator new(size);
 }
 void operator delete[](void* p) noexcept {
-    CountedFree(p);
+    operator delete(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-    CountedFree(p);
+    operator delete(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-    CountedFree(p);
+    operator delete(p);
 }
-
 // Some libraries (libFuzzer among them) allocate with the nothrow forms and free with plain
 // delete: both must go through the same counted malloc.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
-        return CountedAllocate(size);
+        return operator new(size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
     return operator new(size, tag);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    CountedFree(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    CountedFree(p);
 }

@@ -6,7 +6,13 @@ namespace fakehost {
 
 void ResetHost() {
     ResetHostMemory();
-    nativeHostDevice = nullptr;
+    SetDevice(nullptr);
+    SetScene(true);
+    SetStatus(0.0f, 0);
+    SetUiFlag(0);
+    SetViewMatrix(Identity());
+    SetViewProjMatrix(Identity());
+    SetActorList({});
 }
 
 D3DXMATRIX Identity() {
@@ -17,22 +23,12 @@ D3DXMATRIX Identity() {
     return m;
 }
 
-void SetUpShowingHost() {
-    SetScene(true);
-    SetStatus(0.0f, 0);
-    SetUiFlag(0);
-    SetViewMatrix(Identity());
-    SetViewProjMatrix(Identity());
-    SetActorList({});
-}
-
 void SetClock(float seconds) {
     Write(hostlayout::clock, seconds);
 }
 void SetFrameStep(float seconds) {
     Write(hostlayout::frameStep, seconds);
 }
-
 void SetStatus(float level, std::uint32_t mode) {
     Write(hostlayout::statusPointer, statusObject);
     Write(statusObject + hostlayout::statusLevelOffset, level);
@@ -41,7 +37,6 @@ void SetStatus(float level, std::uint32_t mode) {
 void ClearStatus() {
     Write<HostAddress>(hostlayout::statusPointer, 0);
 }
-
 void SetScene(bool active) {
     Write(hostlayout::scenePointer, sceneObject);
     Write<std::uint32_t>(sceneObject + hostlayout::sceneActiveOffset, active ? 1 : 0);
@@ -49,7 +44,6 @@ void SetScene(bool active) {
 void ClearScene() {
     Write<HostAddress>(hostlayout::scenePointer, 0);
 }
-
 void SetUiFlag(std::uint8_t flag) {
     Write(hostlayout::uiRootPointer, uiRootObject);
     Write(uiRootObject + hostlayout::uiInnerOffset, uiInnerObject);
@@ -58,7 +52,6 @@ void SetUiFlag(std::uint8_t flag) {
 void ClearUiRoot() {
     Write<HostAddress>(hostlayout::uiRootPointer, 0);
 }
-
 void SetViewMatrix(const D3DXMATRIX& m) {
     Write(hostlayout::viewMatrix, m);
 }
@@ -68,10 +61,7 @@ void SetViewProjMatrix(const D3DXMATRIX& m) {
 
 void WriteActor(const Actor& actor) {
     const HostAddress a = actor.address;
-    const HostAddress stats = a + 0x200;
-    const HostAddress link1 = a + 0x300;
-    const HostAddress link2 = a + 0x400;
-    const HostAddress holder = a + 0x500;
+    const HostAddress stats = a + 0x200, link1 = a + 0x300, link2 = a + 0x400, holder = a + 0x500;
     Write(a + hostlayout::actorKindOffset, actor.kind);
     Write(a + hostlayout::actorEngagedOffset, actor.engaged);
     Write<HostAddress>(a + hostlayout::actorStatsOffset, actor.hasStats ? stats : 0);
@@ -79,17 +69,12 @@ void WriteActor(const Actor& actor) {
     Write(a - hostlayout::actorPositionRootOffset, link1);
     Write(link1 + hostlayout::positionLink1Offset, link2);
     Write(link2 + hostlayout::positionLink2Offset, holder);
-    for (int i = 0; i < 3; ++i) {
-        Write(holder + hostlayout::positionOffset + 4 * i, actor.position[i]);
-    }
+    WriteHostMemory(holder + hostlayout::positionOffset, actor.position, sizeof actor.position);
 }
 
 void SetActorList(const std::vector<HostAddress>& addresses) {
     Write(hostlayout::actorListPointer, actorArray);
-    for (std::size_t i = 0; i < addresses.size(); ++i) {
-        Write(actorArray + static_cast<HostAddress>(i) * hostlayout::actorListEntrySize,
-              addresses[i]);
-    }
+    WriteHostMemory(actorArray, addresses.data(), addresses.size() * sizeof(HostAddress));
     SetActorCount(static_cast<std::int32_t>(addresses.size()));
 }
 

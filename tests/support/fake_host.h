@@ -16,16 +16,14 @@ constexpr HostAddress sceneObject = 0x30001000;
 constexpr HostAddress uiRootObject = 0x30002000;
 constexpr HostAddress uiInnerObject = 0x30003000;
 constexpr HostAddress actorArray = 0x31000000;
-constexpr HostAddress firstActor = 0x40000000;
-constexpr HostAddress actorStride = 0x1000;
 
 template <class T> void Write(HostAddress address, T value) {
     WriteHostMemory(address, &value, sizeof value);
 }
 
-// The address of the n-th actor slot the fake host lays out.
+// The address of the n-th actor slot; each slot's stats and position chain lie inside it.
 constexpr HostAddress ActorAt(std::uint32_t n) {
-    return firstActor + n * actorStride;
+    return 0x40000000 + n * 0x1000;
 }
 
 struct Actor {
@@ -37,12 +35,9 @@ struct Actor {
     float position[3] = {0.0f, 0.0f, 0.0f};
 };
 
-// Forgets all host memory and the device: no host values at all.
+// Forgets all host memory and the device, then lays out a host that shows bars: scene
+// active, UI flag clear, status present with mode 0, identity camera, no actors, no device.
 void ResetHost();
-
-// A shown frame's host: scene active, UI flag clear, status present with mode 0, identity
-// camera matrices, no actors, no device.
-void SetUpShowingHost();
 
 void SetClock(float seconds);
 void SetFrameStep(float seconds);

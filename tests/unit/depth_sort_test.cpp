@@ -1,68 +1,17 @@
-// The far-to-near sort against a stable comparison sort of the same keys, on both sides of
-// the radix threshold.
+// The far-to-near sort against a stable sort of the same keys, on both sides of the radix
+// threshold, with depths that share digits or signs; and without scratch memory.
 #include <algorithm>
-#include <cmath>
-#include <cstdint>
+#include <functional>
 #include <random>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "bars/depth_sort.h"
+#include "tests/support/counting_allocator.h"
 
 namespace {
 
-// Each entry carries its original index in anchor.w, exact as a float below 2^24.
-BarList ListOfDepths(const std::vector<float>& depths) {
-    BarList list(depths.size());
-    for (std::size_t i = 0; i < depths.size(); ++i) {
-        list[i].anchor = {0.0f, 0.0f, depths[i], static_cast<float>(i)};
-    }
-    return list;
-}
-
-std::vector<std::size_t> ExpectedOrder(const std::vector<float>& depths) {
-    std::vector<std::size_t> order(depths.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return FartherFirstKey(depths[a]) < FartherFirstKey(depths[b]);
-    });
-    return order;
-}
-
-void ExpectSortedLike(const std::vector<float>& depths, DepthSortScratch& scratch) {
-    BarList list = ListOfDepths(depths);
-    SortFarToNear(list, scratch);
-    const std::vector<std::size_t> expected = ExpectedOrder(depths);
-    ASSERT_EQ(list.size(), expected.size());
-    std::size_t misplaced = 0;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        misplaced += static_cast<std::size_t>(list[i].anchor.w) != expected[i];
-    }
-    EXPECT_EQ(misplaced, 0U) << "of " << list.size();
-    for (std::size_t i = 1; i < list.size(); ++i) {
-        ASSERT_FALSE(list[i - 1].anchor.z < list[i].anchor.z) << "depth rises at " << i;
-    }
-}
-
-std::vector<float> RandomDepths(std::size_t n, std::mt19937& random, float low, float high) {
-    std::uniform_real_distribution<float> depth(low, high);
-    std::vector<float> depths(n);
-    for (float& d : depths) {
-        d = depth(random);
-    }
-    return depths;
-}
-
-class DepthSortTest : public ::testing::Test {
-  protected:
-    DepthSortScratch scratch{};
-    std::mt19937 random{20261207};
-};
-
-TEST_F(DepthSortTest, KeysOrderFartherFirstAndPlusZeroJustBeforeMinusZero) {
+TEST(DepthSort, KeysOrderFartherFirstAndPlusZeroJustBeforeMinusZero) {
     const float ordered[] = {1e30f, 100.0f, 1.0f, 1e-30f, 0.0f, -0.0f, -1e-30f, -1.0f, -1e30f};
     for (std::size_t i = 1; i < std::size(ordered); ++i) {
         EXPECT_LT(FartherFirstKey(ordered[i - 1]), FartherFirstKey(ordered[i])) << i;
@@ -70,60 +19,60 @@ TEST_F(DepthSortTest, KeysOrderFartherFirstAndPlusZeroJustBeforeMinusZero) {
     EXPECT_EQ(FartherFirstKey(-0.0f) - FartherFirstKey(0.0f), 1U);
 }
 
-TEST_F(DepthSortTest, RandomListsFromTheThresholdToTenThousand) {
-    for (std::size_t n : {radixSortMinimum - 1, radixSortMinimum, radixSortMinimum + 1,
-                          std::size_t{2047}, std::size_t{4096}, std::size_t{10000}}) {
-        SCOPED_TRACE(n);
-        ExpectSortedLike(RandomDepths(n, random, -500.0f, 500.0f), scratch);
-    }
-}
-
-TEST_F(DepthSortTest, ManyEqualDepthsKeepTheirOrder) {
-    const float few[] = {7.5f, 30.0f, 7.5f, 120.0f};
-    std::vector<float> depths(5000);
+// Each entry carries its first index in anchor.w, exact as a float below 2^24.
+BarList ListOf(const std::vector<float>& depths) {
+    BarList list(depths.size());
     for (std::size_t i = 0; i < depths.size(); ++i) {
-        depths[i] = few[random() % std::size(few)];
+        list[i].anchor = {0.0f, 0.0f, depths[i], float(i)};
     }
-    ExpectSortedLike(depths, scratch);
-    ExpectSortedLike(std::vector<float>(3000, 12.0f), scratch); // every pass skipped
-    // One digit shared by all keys but a few must still take its pass.
-    std::vector<float> mostlyOne(3000, 12.0f);
-    for (std::size_t i = 1; i < mostlyOne.size(); i += 97) {
-        mostlyOne[i] = 12.0f + static_cast<float>(i) * 0.001f;
-    }
-    ExpectSortedLike(mostlyOne, scratch);
+    return list;
 }
 
-TEST_F(DepthSortTest, SignedZerosAmongTinyDepths) {
-    const float near[] = {0.0f, -0.0f, 1e-38f, -1e-38f, 1e-45f, -1e-45f};
-    std::vector<float> depths(2500);
+TEST(DepthSort, EqualDepthsKeepTheirOrderOnEveryPath) {
+    DepthSortScratch scratch;
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<float> anywhere(-500.0f, 500.0f), oneBinade(16.0f, 24.0f);
+    const float few[] = {7.5f, 30.0f, 7.5f, 120.0f}, tiny[] = {0.0f, -0.0f, 1e-38f, -1e-45f};
+    const std::function<float(std::size_t)> kinds[] = {
+        [&](std::size_t) { return anywhere(random); },
+        [&](std::size_t) { return oneBinade(random); },
+        [&](std::size_t) { return few[random() % 4]; },
+        [&](std::size_t) { return tiny[random() % 4]; },
+        [&](std::size_t) { return float(random() % 3000); },
+        [&](std::size_t i) { return i % 97 == 1 ? 12.0f + float(i) * 0.001f : 12.0f; },
+    };
+    for (const auto& depth : kinds) {
+        for (const std::size_t n : {2, 3, 1023, 1024, 5000}) {
+            std::vector<float> depths(n);
+            std::vector<std::size_t> expected(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                depths[i] = depth(i);
+                expected[i] = i;
+            }
+            std::stable_sort(expected.begin(), expected.end(), [&](auto a, auto b) {
+                return FartherFirstKey(depths[a]) < FartherFirstKey(depths[b]);
+            });
+            BarList list = ListOf(depths);
+            SortFarToNear(list, scratch);
+            for (std::size_t i = 0; i < n; ++i) {
+                ASSERT_EQ(std::size_t(list[i].anchor.w), expected[i]) << i << " of " << n;
+            }
+        }
+    }
+}
+
+TEST(DepthSort, WithoutScratchMemoryTheListIsStillFarToNear) {
+    std::vector<float> depths(3000);
     for (std::size_t i = 0; i < depths.size(); ++i) {
-        depths[i] = near[random() % std::size(near)];
+        depths[i] = float(i * 7919 % 500);
     }
-    ExpectSortedLike(depths, scratch);
-}
-
-// Whole numbers leave the key's low digit zero; one binade shares its top digit.
-TEST_F(DepthSortTest, KeysSharingADigitSkipThatPass) {
-    std::vector<float> whole(3000);
-    for (std::size_t i = 0; i < whole.size(); ++i) {
-        whole[i] = static_cast<float>(random() % 3000);
-    }
-    ExpectSortedLike(whole, scratch);
-    ExpectSortedLike(RandomDepths(3000, random, 16.0f, 24.0f), scratch);
-    std::vector<float> lowDigitOnly(2000);
-    for (std::size_t i = 0; i < lowDigitOnly.size(); ++i) {
-        lowDigitOnly[i] = std::nextafter(16.0f, 0.0f) + static_cast<float>(i % 64) * 1e-6f;
-    }
-    ExpectSortedLike(lowDigitOnly, scratch);
-}
-
-TEST_F(DepthSortTest, ScratchCarriesAcrossListsThatGrowAndShrink) {
-    for (std::size_t n : {std::size_t{1024}, std::size_t{10000}, std::size_t{1500}, std::size_t{40},
-                          std::size_t{3000}, std::size_t{1024}, std::size_t{9000}}) {
-        SCOPED_TRACE(n);
-        ExpectSortedLike(RandomDepths(n, random, 0.5f, 80.0f), scratch);
-    }
+    DepthSortScratch none;
+    BarList list = ListOf(depths);
+    countingallocator::failAllocations = true;
+    SortFarToNear(list, none);
+    countingallocator::failAllocations = false;
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                               [](auto& a, auto& b) { return a.anchor.z > b.anchor.z; }));
 }
 
 } // namespace

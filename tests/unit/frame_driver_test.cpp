@@ -1,259 +1,159 @@
-#include <cmath>
-#include <limits>
-
-#include "module_fixture.h"
-#include "tests/support/recording_device.h"
-
-using namespace fakehost;
+#include "frame_test.h"
 
 namespace {
 
-const float nan = std::numeric_limits<float>::quiet_NaN();
+using FrameDriverTest = FrameTest;
 
-class FrameDriverTest : public ModuleTest {
-  protected:
-    RecordingDevice device;
-
-    void SetUp() override {
-        ModuleTest::SetUp();
-        SetUpShowingHost();
-        SetDevice(&device);
+TEST_F(FrameDriverTest, ClockStartsAtZeroPassesAnyStepOnAndStartsOverAtMinusOne) {
+    const float readings[][2] = {
+        {10.0f, 0.0f},   // the first call has no previous reading
+        {10.25f, 0.25f}, // ...
+        {9.0f, -1.25f},  // a clock that goes back is passed on as it is
+        {-1.0f, -10.0f}, // -1 marks no previous call: the next reading starts over
+        {42.0f, 0.0f},   //
+        {-2.0f, -44.0f}, // other negative readings are ordinary
+    };
+    for (const auto& r : readings) {
+        SetClock(r[0]);
+        Frame();
+        EXPECT_EQ(frame.clock.frameDelta, r[1]) << "clock " << r[0];
     }
-
-    // Whether this call ran the bar pipeline (it always opens an overlay on a device).
-    bool FrameShowsBars() {
-        const std::size_t before = device.CallsNamed("CreateStateBlock").size();
-        DrawFrame(module);
-        return device.CallsNamed("CreateStateBlock").size() > before;
-    }
-
-    // A call on which the latch's set condition holds.
-    void SetLatchConditionHost(std::uint32_t mode) {
-        SetScene(true);
-        SetUiFlag(1);
-        SetFrameStep(0.0f);
-        SetStatus(0.5f, mode);
-    }
-};
-
-TEST_F(FrameDriverTest, ClockStartsAtZeroPassesNegativeDeltasAndResetsOnMinusOne) {
-    SetClock(10.0f);
-    DrawFrame(module);
-    EXPECT_EQ(clock.frameDelta, 0.0f);
-    SetClock(10.25f);
-    DrawFrame(module);
-    EXPECT_EQ(clock.frameDelta, 0.25f);
-    SetClock(9.0f);
-    DrawFrame(module);
-    EXPECT_EQ(clock.frameDelta, -1.25f);
-    SetClock(-1.0f);
-    DrawFrame(module);
-    SetClock(42.0f);
-    DrawFrame(module);
-    EXPECT_EQ(clock.frameDelta, 0.0f) << "-1.0 marks no previous call";
-    SetClock(-2.0f);
-    DrawFrame(module);
-    SetClock(-1.5f);
-    DrawFrame(module);
-    EXPECT_EQ(clock.frameDelta, 0.5f) << "other negative readings are ordinary";
 }
 
-TEST_F(FrameDriverTest, ClockAdvancesWhileBarsAreOff) {
-    SetClock(1.0f);
-    DrawFrame(module);
-    ClearScene();
-    SetClock(5.0f);
-    DrawFrame(module);
+// The suppression latch, call after call. Set when the scene is active, the UI flag up,
+// and both scene time and status level strictly below 1; cleared by a call in mode 3 on
+// which it is not set again; otherwise it holds.
+TEST_F(FrameDriverTest, LatchSetsEarlyInAFlaggedSceneAndOnlyModeThreeClearsIt) {
+    struct Call {
+        bool active;
+        float step, level;
+        int mode; // -1: no status object
+        bool shown, latch;
+    } calls[] = {
+        {true, 0.0f, 0.5f, 3, false, true},   // set and cleared at once: setting wins
+        {true, 2.0f, 0.5f, 0, false, true},   // too late to set; not mode 3: holds
+        {true, 0.0f, 0.5f, 3, true, false},   // mode 3 clears, and bars show on this call
+        {false, 0.0f, 0.5f, 0, false, false}, // never set while the scene is inactive
+        {true, 1.0f, 0.5f, 0, true, false},   // scene time exactly 1: not set
+        {false, 0.0f, 0.5f, 0, false, false}, //
+        {true, NaN, 0.5f, 0, true, false},    // NaN scene time: not set
+        {false, 0.0f, 0.5f, 0, false, false}, //
+        {true, 0.0f, 1.0f, 0, true, false},   // level exactly 1: not set
+        {true, 0.0f, NaN, 0, true, false},    // NaN level: not set
+        {false, 0.0f, 0.5f, 0, false, false}, //
+        {true, 0.0f, 0.5f, -1, false, true},  // no status: the last level, 0.5, sets it
+        {true, 2.0f, 0.5f, -1, false, true},  // no status counts as mode 0: holds
+        {false, 0.0f, 0.5f, 3, false, false}, // mode 3 clears it while inactive too
+    };
+    SetUiFlag(1);
+    for (const Call& c : calls) {
+        SetScene(c.active);
+        SetFrameStep(c.step);
+        if (c.mode < 0) {
+            ClearStatus();
+        } else {
+            SetStatus(c.level, std::uint32_t(c.mode));
+        }
+        EXPECT_EQ(Frame(), c.shown) << "call " << &c - calls;
+        EXPECT_EQ(driver.suppressLatch, c.latch) << "call " << &c - calls;
+    }
+}
+
+TEST_F(FrameDriverTest, SceneTimeSumsStepsAndAnInactiveSceneEmptiesTheTrackerEveryCall) {
+    SetActors({{ActorAt(0)}, {ActorAt(1)}});
+    SetFrameStep(0.25f);
+    Frame();
+    Write<std::uint32_t>(sceneObject + hostlayout::sceneActiveOffset, 2); // nonzero is active
+    EXPECT_TRUE(Frame());
+    EXPECT_EQ(driver.sceneTime, 0.5f);
+    EXPECT_EQ(tracker.records.size(), 2U);
+    for (int call = 0; call < 2; ++call) {
+        call == 0 ? SetScene(false) : ClearScene(); // no scene object counts as inactive
+        EXPECT_FALSE(Frame());
+        EXPECT_TRUE(tracker.records.empty());
+        EXPECT_EQ(driver.sceneTime, 0.0f);
+        FindOrInsertRecord(tracker, ActorAt(5)); // emptied again on the next inactive call
+    }
     SetScene(true);
-    SetClock(5.5f);
-    DrawFrame(module);
-    EXPECT_EQ(clock.frameDelta, 0.5f);
-}
-
-TEST_F(FrameDriverTest, LatchSettingWinsOverClearingOnOneCall) {
-    SetLatchConditionHost(3);
-    EXPECT_FALSE(FrameShowsBars());
-    EXPECT_TRUE(driver.suppressLatch);
-
-    // Condition fails (scene time past 1 s), mode still not 3: latch holds.
-    SetFrameStep(2.0f);
-    SetStatus(0.5f, 0);
-    EXPECT_FALSE(FrameShowsBars());
-    EXPECT_TRUE(driver.suppressLatch);
-
-    // Condition fails with mode 3: cleared, and bars show on this very call.
-    SetStatus(0.5f, 3);
-    EXPECT_TRUE(FrameShowsBars());
-    EXPECT_FALSE(driver.suppressLatch);
-}
-
-TEST_F(FrameDriverTest, NullStatusKeepsASetLatch) {
-    SetLatchConditionHost(0);
-    DrawFrame(module);
-    ASSERT_TRUE(driver.suppressLatch);
-    ClearStatus();
-    SetFrameStep(5.0f);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(FrameShowsBars());
-    }
-    EXPECT_TRUE(driver.suppressLatch);
-    EXPECT_EQ(driver.statusLevel, 0.5f) << "level keeps its last reading";
-}
-
-// Each case starts from the driver's state at load: only the latch and scene time matter.
-TEST_F(FrameDriverTest, LatchIsNotSetAtExactlyOneOrNan) {
-    for (const float sceneStep : {1.0f, nan}) {
-        driver = FrameDriverState{};
-        SetLatchConditionHost(0);
-        SetFrameStep(sceneStep);
-        EXPECT_TRUE(FrameShowsBars()) << "scene time " << sceneStep;
-    }
-    for (const float level : {1.0f, nan}) {
-        driver = FrameDriverState{};
-        SetLatchConditionHost(0);
-        SetStatus(level, 0);
-        EXPECT_TRUE(FrameShowsBars()) << "status level " << level;
-    }
-}
-
-TEST_F(FrameDriverTest, UiFlagClearShowsBarsFromTheFirstActiveCall) {
-    SetUiFlag(0);
-    EXPECT_TRUE(FrameShowsBars());
+    Frame();
+    EXPECT_EQ(driver.sceneTime, 0.25f);
 }
 
 TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
     SetUiFlag(7);
-    SetFrameStep(2.0f);
-    DrawFrame(module);
+    SetFrameStep(2.0f); // past the latch's window
+    Frame();
     ClearUiRoot();
-    DrawFrame(module);
+    Frame();
     EXPECT_EQ(driver.uiFlag, 7);
     SetUiFlag(0);
-    fakehost::Write<HostAddress>(uiRootObject + hostlayout::uiInnerOffset, 0);
-    DrawFrame(module);
+    Write<HostAddress>(uiRootObject + hostlayout::uiInnerOffset, 0);
+    Frame();
     EXPECT_EQ(driver.uiFlag, 7);
 }
 
-TEST_F(FrameDriverTest, InactiveSceneEmptiesTheTrackerOnEveryCall) {
-    SetActors({{ActorAt(0)}, {ActorAt(1)}});
-    SetFrameStep(0.1f);
-    DrawFrame(module);
-    ASSERT_EQ(tracker.records.size(), 2U);
-    SetScene(false);
-    DrawFrame(module);
-    EXPECT_TRUE(tracker.records.empty());
-    EXPECT_EQ(driver.sceneTime, 0.0f);
-    // Someone else filling the tracker while inactive is emptied again.
-    FindOrInsertRecord(tracker, ActorAt(5));
-    DrawFrame(module);
-    EXPECT_TRUE(tracker.records.empty());
-}
-
-TEST_F(FrameDriverTest, NullSceneCountsAsInactive) {
-    SetActors({{ActorAt(0)}});
-    DrawFrame(module);
-    ClearScene();
-    EXPECT_FALSE(FrameShowsBars());
-    EXPECT_TRUE(tracker.records.empty());
-}
-
-TEST_F(FrameDriverTest, SceneTimeSumsFrameStepsAndRestartsAfterAnInactiveCall) {
-    SetFrameStep(0.25f);
-    DrawFrame(module);
-    DrawFrame(module);
-    EXPECT_EQ(driver.sceneTime, 0.5f);
-    SetScene(false);
-    DrawFrame(module);
-    SetScene(true);
-    DrawFrame(module);
-    EXPECT_EQ(driver.sceneTime, 0.25f);
-}
-
-TEST_F(FrameDriverTest, GatedCallLeavesTheListAsTheLastShownFrameLeftIt) {
-    SetActors({{ActorAt(0), 0.0f, true, 1, 1, {0.0f, 9.0f, 0.0f}}});
-    DrawFrame(module);
-    ASSERT_EQ(list.size(), 1U);
-    SetLatchConditionHost(0);
-    SetActorCount(0);
-    EXPECT_FALSE(FrameShowsBars());
-    EXPECT_EQ(list.size(), 1U);
-}
-
-TEST_F(FrameDriverTest, EmptyTrackerStillOpensAndClosesTheOverlay) {
-    DrawFrame(module);
-    ASSERT_EQ(device.CallsNamed("CreateStateBlock").size(), 1U);
-    EXPECT_EQ(device.CallsNamed("Apply").size(), 1U);
-    EXPECT_EQ(device.CallsNamed("Release").size(), 1U);
-    EXPECT_TRUE(device.CallsNamed("DrawPrimitiveUP").empty());
-}
-
-TEST_F(FrameDriverTest, NullDeviceRunsTheModelButTouchesNoDevice) {
-    SetDevice(nullptr);
-    SetActors({{ActorAt(0), 0.0f, true, 1, 1, {0.0f, 9.0f, 0.0f}}});
-    DrawFrame(module);
-    EXPECT_EQ(tracker.records.size(), 1U);
-    EXPECT_EQ(list.size(), 1U);
-    EXPECT_TRUE(device.calls.empty());
-}
-
-TEST_F(FrameDriverTest, ViewTransformCarriesViewSpaceThroughTheHostCamera) {
-    D3DXMATRIX view = Identity();
-    view.m[3][0] = 2.0f; // camera translation
-    view.m[3][2] = -5.0f;
-    D3DXMATRIX viewProj = Identity();
-    viewProj.m[0][0] = 3.0f;
+// inverse(view) x viewProj carries view-space points through the host's camera. A camera
+// that holds still keeps its product; a change of either matrix, down to one bit, is worked
+// out again; a singular view leaves last frame's product to be multiplied again.
+TEST_F(FrameDriverTest, ViewTransformFollowsTheHostCamera) {
+    D3DXMATRIX view = Identity(), viewProj = Identity();
+    view.m[3][0] = 2.0f; // the camera 2 units along x
     SetViewMatrix(view);
-    SetViewProjMatrix(viewProj);
-    DrawFrame(module);
-    // inverse(view) * viewProj: undo the translation, then scale x by 3.
-    const D3DXMATRIX& t = driver.viewTransform;
-    EXPECT_FLOAT_EQ(t.m[0][0], 3.0f);
-    EXPECT_FLOAT_EQ(t.m[3][0], -6.0f);
-    EXPECT_FLOAT_EQ(t.m[3][2], 5.0f);
-    ASSERT_EQ(device.transforms.size(), 3U);
-    EXPECT_FLOAT_EQ(device.transforms[1].m[3][0], -6.0f) << "the view transform the device gets";
-}
-
-TEST_F(FrameDriverTest, SingularViewMatrixMultipliesLastFramesProductAgain) {
-    D3DXMATRIX viewProj = Identity();
-    viewProj.m[1][1] = 2.0f;
-    SetViewProjMatrix(viewProj);
-    DrawFrame(module);
-    SetViewMatrix(D3DXMATRIX{});
-    DrawFrame(module);
-    // The failed inverse left last frame's product in place (identity x viewProj, 2 at
-    // [1][1]) and the multiply ran on it again: 2 x 2.
-    EXPECT_FLOAT_EQ(driver.viewTransform.m[1][1], 4.0f);
-}
-
-// A camera that holds still keeps its product; any change to either matrix, down to one
-// bit, is worked out again, and a singular view keeps compounding.
-TEST_F(FrameDriverTest, ViewTransformFollowsEveryChangeOfEitherCameraMatrix) {
-    D3DXMATRIX view = Identity();
-    view.m[3][0] = 2.0f;
-    D3DXMATRIX viewProj = Identity();
-    SetViewMatrix(view);
-    SetViewProjMatrix(viewProj);
-    DrawFrame(module);
-    DrawFrame(module);
+    Frame();
+    Frame();
     EXPECT_EQ(driver.viewTransform.m[3][0], -2.0f);
-
     viewProj.m[0][0] = 3.0f;
     SetViewProjMatrix(viewProj);
-    DrawFrame(module);
-    EXPECT_EQ(driver.viewTransform.m[3][0], -6.0f) << "viewProj changed";
-
+    Frame();
+    EXPECT_EQ(driver.viewTransform.m[3][0], -6.0f) << "undo the camera, then scale x by 3";
+    EXPECT_EQ(driver.viewTransform.m[0][0], 3.0f);
     view.m[3][0] = std::nextafter(2.0f, 3.0f);
     SetViewMatrix(view);
-    DrawFrame(module);
-    EXPECT_EQ(driver.viewTransform.m[3][0], -3.0f * std::nextafter(2.0f, 3.0f))
-        << "view changed in its last bit";
-
+    Frame();
+    EXPECT_EQ(driver.viewTransform.m[3][0], -3.0f * std::nextafter(2.0f, 3.0f));
     SetViewMatrix(D3DXMATRIX{});
-    DrawFrame(module);
-    const float once = driver.viewTransform.m[0][0];
-    DrawFrame(module);
-    EXPECT_EQ(driver.viewTransform.m[0][0], 3.0f * once) << "a singular view multiplies again";
+    Frame();
+    EXPECT_EQ(driver.viewTransform.m[0][0], 9.0f) << "3 x 3";
+    Frame();
+    EXPECT_EQ(driver.viewTransform.m[0][0], 27.0f);
+}
+
+// A shown frame runs the whole pipeline with this frame's time, and hands the device the
+// view transform; a gated one leaves the list as the last shown frame left it.
+TEST_F(FrameDriverTest, ShownFramesRunThePipelineAndGatedOnesTouchNothing) {
+    SetClock(1.0f);
+    EXPECT_TRUE(Frame());
+    EXPECT_EQ(device.calls.size(), 41U) << "an empty tracker still opens and closes the overlay";
+    Actor idle{ActorAt(0)}, engaged{ActorAt(1)};
+    idle.engaged = 0;
+    idle.position[1] = engaged.position[1] = 9.0f;
+    SetActors({idle});
+    Frame();
+    SetClock(1.5f);
+    device.Clear();
+    Frame();
+    EXPECT_EQ(Record(idle.address).hideTime, 0.0001f + 0.5f) << "started, then this frame's time";
+    EXPECT_EQ(device.calls[3].pointer, &driver.viewTransform) << "the device's view transform";
+    EXPECT_EQ(device.calls.size(), 41U + 5) << "a fill and four outlines; the rest as before";
+
+    SetUiFlag(1);
+    SetFrameStep(0.0f);
+    SetScene(false);
+    Frame();
+    SetScene(true);
+    SetActorCount(0);
+    device.Clear();
+    EXPECT_FALSE(Frame()) << "latched";
+    EXPECT_TRUE(device.calls.empty());
+    EXPECT_EQ(list.size(), 1U);
+
+    SetDevice(nullptr); // no device: the model runs, the device sees nothing
+    SetFrameStep(2.0f);
+    SetStatus(0.0f, 3);
+    SetActors({idle, engaged});
+    EXPECT_FALSE(Frame());
+    EXPECT_EQ(list.size(), 2U);
+    EXPECT_TRUE(device.calls.empty());
 }
 
 } // namespace

@@ -1,0 +1,78 @@
+// The native build's D3DX: the three functions the module calls, from their documented
+// behaviour.
+#include "native/d3d9.h"
+
+#include <utility>
+
+D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
+    // Computed into a temporary: the module passes its output as its first input.
+    D3DXMATRIX product;
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            product.m[r][c] = a->m[r][0] * b->m[0][c] + a->m[r][1] * b->m[1][c] +
+                              a->m[r][2] * b->m[2][c] + a->m[r][3] * b->m[3][c];
+        }
+    }
+    *out = product;
+    return out;
+}
+
+D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
+    D3DXVECTOR4 r;
+    float* result[4] = {&r.x, &r.y, &r.z, &r.w};
+    for (int c = 0; c < 4; ++c) {
+        *result[c] = v->x * m->m[0][c] + v->y * m->m[1][c] + v->z * m->m[2][c] + m->m[3][c];
+    }
+    *out = r;
+    return out;
+}
+
+// Gauss-Jordan elimination, pivoting only past a zero, so that the camera matrices the tests
+// use invert exactly. A singular matrix leaves the output untouched and returns null, as
+// the real function does.
+D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMATRIX* in) {
+    D3DXMATRIX a = *in;
+    D3DXMATRIX inverse{};
+    float det = 1.0f;
+    for (int i = 0; i < 4; ++i) {
+        inverse.m[i][i] = 1.0f;
+    }
+    for (int c = 0; c < 4; ++c) {
+        int pivot = c;
+        while (pivot < 4 && a.m[pivot][c] == 0.0f) {
+            ++pivot;
+        }
+        if (pivot == 4) {
+            if (determinant) {
+                *determinant = 0.0f;
+            }
+            return nullptr;
+        }
+        if (pivot != c) {
+            std::swap(a.m[pivot], a.m[c]);
+            std::swap(inverse.m[pivot], inverse.m[c]);
+            det = -det;
+        }
+        const float p = a.m[c][c];
+        det *= p;
+        for (int k = 0; k < 4; ++k) {
+            a.m[c][k] /= p;
+            inverse.m[c][k] /= p;
+        }
+        for (int r = 0; r < 4; ++r) {
+            const float f = a.m[r][c];
+            if (r == c || f == 0.0f) {
+                continue;
+            }
+            for (int k = 0; k < 4; ++k) {
+                a.m[r][k] -= f * a.m[c][k];
+                inverse.m[r][k] -= f * inverse.m[c][k];
+            }
+        }
+    }
+    if (determinant) {
+        *determinant = det;
+    }
+    *out = inverse;
+    return out;
+}

@@ -1,0 +1,25 @@
+// The native build's host memory: the 32-bit host address space is a reserved region that
+// tests, benchmarks and the fuzz target fill, so that the module's reads run unchanged.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using HostAddress = std::uint32_t;
+
+// Read-only here: host memory changes only through WriteHostMemory, so that a reset knows
+// everything that was written (and the module cannot write it at all).
+extern const unsigned char* const hostMemoryBase;
+inline const unsigned char* HostBytes(HostAddress address) {
+    return hostMemoryBase + address;
+}
+
+// Stands in for the host writing its own memory.
+void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size);
+// Forgets everything written: every byte reads 0 again.
+void ResetHostMemory();
+
+struct IDirect3DDevice9;
+// A native device cannot live at a 32-bit address: the host's device word is a handle, and
+// any nonzero handle stands for this device.
+extern IDirect3DDevice9* nativeHostDevice;

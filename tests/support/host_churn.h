@@ -1,0 +1,44 @@
+// A host that misbehaves the way games do, frame after frame: actors come, take damage,
+// die, revive, stop being engaged, change kind, lose their stats, leave (several at once
+// now and then) and come back at their old address or a fresh one; the list reorders,
+// repeats an address or goes to zero or below; scenes close and reopen; status, UI chain,
+// clock, frame step and camera go null, NaN or wild; the device goes and comes, fails to
+// make state blocks, and the heap runs dry. Every choice comes from a Choices: the fuzz
+// target's input, or the soak's pseudo-random numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tests/support/fake_device.h"
+#include "tests/support/fake_host.h"
+
+struct Choices {
+    const std::uint8_t* data = nullptr; // the bytes to take choices from, or null
+    std::size_t size = 0;
+    std::uint64_t seed = 0x9E3779B97F4A7C15ULL; // without bytes: xorshift
+
+    std::uint32_t Next();
+    bool OneIn(std::uint32_t n) { return Next() % n == 0; }
+    std::uint32_t Below(std::uint32_t n) { return Next() % n; }
+    float Between(float lo, float hi) { return lo + (hi - lo) * float(Below(100001)) / 1e5f; }
+    // Mostly wild: NaN, infinities, signed zeros, extremes, anything at all.
+    float AnyFloat();
+    bool Exhausted() const { return data != nullptr && size == 0; }
+};
+
+struct HostChurn {
+    std::uint32_t addressSlots; // fresh addresses cycle through this many
+    std::size_t maxPopulation;
+    std::vector<fakehost::Actor> population = {}; // listed, in list order
+    std::vector<HostAddress> departed = {};       // recently left: may come back
+    std::uint32_t nextSlot = 0;
+    float clock = 0.0f;
+    int inactiveFramesLeft = 0, emptyListFramesLeft = 0;
+    bool deviceOn = true;
+};
+
+// Changes the host for the next frame; hands `device` over or none. Returns whether every
+// allocation is to fail on that frame.
+bool ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device);

@@ -1,0 +1,45 @@
+// Every test gets the frame state as it is at load, the fake device, and a host that shows
+// bars: scene active, UI flag clear, identity camera, no actors.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "bars/frame_driver.h"
+#include "tests/support/fake_device.h"
+#include "tests/support/fake_host.h"
+
+using namespace fakehost;
+
+inline const float NaN = std::numeric_limits<float>::quiet_NaN();
+
+class FrameTest : public ::testing::Test {
+  protected:
+    FrameState frame;
+    ActorTracker& tracker = frame.tracker;
+    BarList& list = frame.list;
+    FrameDriverState& driver = frame.driver;
+    FakeDevice device;
+
+    void SetUp() override {
+        ResetHost();
+        SetDevice(&device);
+    }
+    void TearDown() override { ResetHost(); }
+
+    // Runs one frame; true when it showed bars (it then always opens a state block).
+    bool Frame() {
+        const std::size_t opened = device.Count(DeviceCall::CreateStateBlock);
+        DrawActorBars(frame);
+        return device.Count(DeviceCall::CreateStateBlock) > opened;
+    }
+
+    BarState& Record(HostAddress address) {
+        TrackedActor* record = FindRecord(tracker, address);
+        EXPECT_NE(record, nullptr) << "no record for " << std::hex << address;
+        static BarState none;
+        return record ? record->bar : none;
+    }
+};

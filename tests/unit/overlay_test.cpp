@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "overlay/bar_geometry.h"
+#include "tests/support/fake_device.h"
+#include "tests/support/fake_host.h"
+
+namespace {
+
+using K = DeviceCall;
+
+D3DXVECTOR4 P(float x, float y = 0.0f, float z = 1.0f, float w = 1.0f) {
+    return {x, y, z, w};
+}
+const ColorRGBA red = {1.0f, 0.0f, 0.0f, 0.7f};
+
+class OverlayTest : public ::testing::Test {
+  protected:
+    FakeDevice device;
+    OverlayRenderer renderer; // as at load
+    D3DXMATRIX view = fakehost::Identity();
+
+    // What one overlay frame draws, between the pipeline and the restore.
+    template <class Draw> std::vector<DeviceCall> Draws(Draw draw) {
+        BeginOverlay(renderer, &device, &view);
+        const std::size_t begun = device.calls.size();
+        draw();
+        EndOverlay(renderer);
+        return {device.calls.begin() + long(begun), device.calls.end() - 2};
+    }
+    const OverlayVertex* Vertices(const DeviceCall& draw) {
+        return &device.vertices[draw.firstVertex];
+    }
+};
+
+// Direct3D 9's own numbers, each named beside it.
+TEST_F(OverlayTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresTheHostsState) {
+    std::vector<DeviceCall> expected = {
+        {K::CreateStateBlock, 1}, // D3DSBT_ALL
+        {K::SetFVF, 0x42},        // D3DFVF_XYZ | D3DFVF_DIFFUSE
+        {K::SetTransform, 3},     {K::SetTransform, 2},
+        {K::SetTransform, 256}, // projection, view, world
+        {K::SetPixelShader},      {K::SetVertexShader},
+        {K::SetTexture, 0},
+    };
+    const std::uint32_t renderStates[][2] = {
+        {27, 1},  {171, 1}, {14, 0}, {19, 5}, {20, 6}, {207, 2}, {208, 6}, // blend; no z writes
+        {8, 3},   {9, 2},   {15, 0}, {22, 1}, {7, 1},  {171, 1}, {206, 1}, // solid, no cull, z test
+        {174, 1}, {28, 0},  {48, 0}, {29, 0}, {52, 0}, {136, 1}, {137, 0}, // no fog, light, stencil
+    };
+    for (const auto& rs : renderStates) {
+        expected.push_back({K::SetRenderState, rs[0], rs[1]});
+    }
+    // Stage 0 modulates texture by diffuse; stage 1 is off; linear filtering.
+    const std::uint32_t stages[][3] = {{0, 1, 4}, {0, 2, 2}, {0, 3, 0}, {0, 4, 4},
+                                       {0, 5, 2}, {0, 6, 0}, {1, 1, 1}, {1, 4, 1}};
+    for (const auto& ts : stages) {
+        expected.push_back({K::SetTextureStageState, ts[0], ts[1], ts[2]});
+    }
+    expected.push_back({K::SetSamplerState, 0, 6, 2});
+    expected.push_back({K::SetSamplerState, 0, 5, 2});
+    expected.push_back({K::Apply, 1});
+    expected.push_back({K::Release, 1});
+    EXPECT_TRUE(Draws([] {}).empty());
+    EXPECT_EQ(device.calls, expected);
+    EXPECT_EQ(device.calls[2].pointer, &renderer.identityMatrix);
+    EXPECT_EQ(device.calls[3].pointer, &view);
+    EXPECT_EQ(device.calls[4].pointer, &renderer.identityMatrix);
+    EXPECT_EQ(device.calls[7].pointer, nullptr) << "the game's texture would tint the bars";
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(renderer.identityMatrix.m[i / 4][i % 4], i % 5 == 0 ? 1.0f : 0.0f);
+    }
+}
+
+// Without a device, or when the host's state could not be saved, nothing is touched.
+TEST_F(OverlayTest, NoDeviceOrNoStateBlockMeansNoCallAtAll) {
+    BeginOverlay(renderer, &device, &view);
+    EndOverlay(renderer);
+    device.Clear();
+    BeginOverlay(renderer, nullptr, &view);
+    DrawPolyline(renderer, red, 2, P(0), P(1));
+    EndOverlay(renderer);
+    EXPECT_TRUE(device.calls.empty()) << "nor the last frame's released block";
+    device.failCreateStateBlock = true;
+    BeginOverlay(renderer, &device, &view);
+    DrawPolyline(renderer, red, 2, P(0), P(1));
+    DrawBar(renderer, BarEntry{});
+    EndOverlay(renderer);
+    EXPECT_EQ(device.calls.size(), 1U) << "the failed CreateStateBlock only";
+}
+
+// One line strip through the first 64 points at most; w is ignored; fewer than two points
+// draw nothing.
+TEST_F(OverlayTest, PolylineIsOneLineStripOfAtMostSixtyFourPoints) {
+    const auto draws = Draws([&] {
+        DrawPolyline(renderer, red, 3, P(1, 2, 3, 0), P(1, 2, 3, 1), P(-4, 5, 6, 9));
+        DrawPolyline(renderer, red, 1, P(0));
+        DrawPolyline(renderer, red, -5);
+#define P8(i) P(i), P(i + 1), P(i + 2), P(i + 3), P(i + 4), P(i + 5), P(i + 6), P(i + 7)
+        DrawPolyline(renderer, red, 1000, P8(0), P8(8), P8(16), P8(24), P8(32), P8(40), P8(48),
+                     P8(56), P(64));
+    });
+    ASSERT_EQ(draws.size(), 2U);
+    EXPECT_EQ(draws[0], (DeviceCall{K::DrawPrimitiveUP, D3DPT_LINESTRIP, 2, 16}));
+    const OverlayVertex* v = Vertices(draws[0]);
+    EXPECT_EQ(v[1].x + v[1].y + v[1].z, 6.0f);
+    EXPECT_EQ(v[2].z, 6.0f);
+    EXPECT_EQ(v[2].diffuse, 0xB2FF0000U);
+    EXPECT_EQ(draws[1].b, 63U);
+    EXPECT_EQ(Vertices(draws[1])[63].x, 63.0f);
+}
+
+// Anchor (0, 0, 10), health 0.5, trail 0.8: the fill spans x -0.7 to 0, the trail 0 to 0.42,
+// both over y -0.065 to 0.065; the outline runs round the corners four times.
+TEST_F(OverlayTest, BarIsFillTrailAndFourOutlines) {
+    BarEntry entry{};
+    entry.anchor = {0.0f, 0.0f, 10.0f, 7.0f};
+    entry.frameColor = {1.0f, 1.0f, 1.0f, 0.7f};
+    entry.fillColor = {1.0f, 1.0f, 0.0f, 0.7f};
+    entry.trailColor = {0.9f, 0.9f, 0.9f, 0.7f};
+    entry.health = 0.5f;
+    entry.trailHealth = 0.8f;
+    const auto draws = Draws([&] { DrawBar(renderer, entry); });
+    ASSERT_EQ(draws.size(), 6U);
+    const float h = 0.065f, quadX[2][2] = {{-0.7f, 0.0f}, {0.0f, 0.42f}};
+    const D3DCOLOR quadColor[2] = {0xB2FFFF00U, 0xB2E5E5E5U};
+    for (int q = 0; q < 2; ++q) {
+        EXPECT_EQ(draws[q], (DeviceCall{K::DrawPrimitiveUP, D3DPT_TRIANGLELIST, 2, 16}));
+        const float x0 = quadX[q][0], x1 = quadX[q][1];
+        const float corners[6][2] = {{x0, -h}, {x1, -h}, {x1, h}, {x1, h}, {x0, h}, {x0, -h}};
+        for (int i = 0; i < 6; ++i) {
+            const OverlayVertex& v = Vertices(draws[q])[i];
+            EXPECT_FLOAT_EQ(v.x, corners[i][0]) << q << i;
+            EXPECT_EQ(v.y, corners[i][1]) << q << i;
+            EXPECT_EQ(v.z, 10.0f);
+            EXPECT_EQ(v.diffuse, quadColor[q]);
+        }
+    }
+    const float outline[8][2] = {{-0.7f, -h}, {0.7f, -h}, {0.7f, -h}, {0.7f, h},
+                                 {0.7f, h},   {-0.7f, h}, {-0.7f, h}, {-0.7f, -h}};
+    for (int pass = 2; pass < 6; ++pass) {
+        EXPECT_EQ(draws[pass], (DeviceCall{K::DrawPrimitiveUP, D3DPT_LINESTRIP, 7, 16}));
+        for (int i = 0; i < 8; ++i) {
+            const OverlayVertex& v = Vertices(draws[pass])[i];
+            EXPECT_EQ(v.x, outline[i][0]);
+            EXPECT_EQ(v.y, outline[i][1]);
+            EXPECT_EQ(v.z, 10.0f);
+            EXPECT_EQ(v.diffuse, 0xB2FFFFFFU);
+        }
+    }
+    entry.trailHealth = entry.health = 1.0f; // no trail where it equals health
+    const auto full = Draws([&] { DrawBar(renderer, entry); });
+    ASSERT_EQ(full.size(), 5U);
+    EXPECT_EQ(Vertices(full[0])[1].x, 0.7f) << "a full fill reaches the right edge";
+}
+
+// Each component x 255 in float, truncated: 0.7 packs to 0xB2 and 0.5 to 0x7F. Out of range
+// and NaN stay in their byte.
+TEST(PackColor, TruncatesEachComponentIntoArgbBytes) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(PackColor({1.0f, 0.0f, 0.0f, 0.7f}), 0xB2FF0000U);
+    EXPECT_EQ(PackColor({0.5f, 0.5f, 0.0f, 0.5f}), 0x7F7F7F00U);
+    EXPECT_EQ(PackColor({0.0f, 0.0f, 1.0f, 1.0f}), 0xFF0000FFU);
+    EXPECT_EQ(PackColor({nan, 2.0f, -inf, 0.0f}), 0x0000FF00U);
+}
+
+} // namespace
