@@ -3,11 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "standin/checks/check_report.h"
-#include "standin/checks/fault_checks.h"
-#include "standin/checks/hook_checks.h"
-#include "standin/checks/pixel_checks.h"
-#include "standin/checks/state_checks.h"
+#include "standin/checks/checks.h"
 #include "standin/demo/demo.h"
 #include "standin/demo/timing.h"
 #include "standin/host/call_site.h"

@@ -1,4 +1,4 @@
-#include "standin/checks/check_report.h"
+#include "standin/checks/checks.h"
 
 #include <cstdarg>
 #include <cstdio>

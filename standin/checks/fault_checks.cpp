@@ -1,11 +1,68 @@
-#include "standin/checks/fault_checks.h"
-
-#include "standin/checks/check_report.h"
+#include "standin/checks/checks.h"
 #include "standin/checks/frame_capture.h"
 #include "standin/host/host_world.h"
-#include "standin/checks/state_block_fault.h"
 
 namespace {
+
+// Makes the device's CreateStateBlock fail, as a device short of memory would, by swapping
+// that one slot of the device's method table, whose place the COM ABI fixes.
+constexpr int createStateBlockSlot = 59;
+
+void* savedMethod = nullptr;
+int failedCreations = 0;
+
+HRESULT STDMETHODCALLTYPE FailingCreateStateBlock(IDirect3DDevice9*, D3DSTATEBLOCKTYPE,
+                                                  IDirect3DStateBlock9** block) {
+    ++failedCreations;
+    if (block != nullptr) {
+        *block = nullptr;
+    }
+    return D3DERR_OUTOFVIDEOMEMORY;
+}
+
+void** MethodSlot(IDirect3DDevice9* device) {
+    return *reinterpret_cast<void***>(device) + createStateBlockSlot;
+}
+
+bool WriteSlot(void** slot, void* method) {
+    DWORD old;
+    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) {
+        return false;
+    }
+    *slot = method;
+    DWORD ignored;
+    VirtualProtect(slot, sizeof *slot, old, &ignored);
+    return true;
+}
+
+void RestoreCreateStateBlock(IDirect3DDevice9* device) {
+    if (savedMethod != nullptr) {
+        WriteSlot(MethodSlot(device), savedMethod);
+        savedMethod = nullptr;
+    }
+}
+
+bool BreakCreateStateBlock(IDirect3DDevice9* device) {
+    void** slot = MethodSlot(device);
+    savedMethod = *slot;
+    if (!WriteSlot(slot, reinterpret_cast<void*>(&FailingCreateStateBlock))) {
+        savedMethod = nullptr;
+        return false;
+    }
+    // A call through the interface must now land here, or the slot was the wrong one.
+    const int before = failedCreations;
+    IDirect3DStateBlock9* block = nullptr;
+    device->CreateStateBlock(D3DSBT_ALL, &block);
+    if (failedCreations != before + 1) {
+        RestoreCreateStateBlock(device);
+        if (block != nullptr) {
+            block->Release();
+        }
+        return false;
+    }
+    failedCreations = before;
+    return true;
+}
 
 constexpr int faultFrames = 4;
 
@@ -51,7 +108,7 @@ int FailingStateBlock(HostScene& scene, Stage& stage) {
     }
     Capture c;
     int failed = FramesUnderFault(scene, stage, &c);
-    failed += Check(FailedStateBlockCreations() > 0, "the module asked for a state block");
+    failed += Check(failedCreations > 0, "the module asked for a state block");
     // Nothing could restore the host's state, so nothing may be drawn.
     failed += ExpectUnchanged("no state block: no bar drawn", c,
                               BarPoint(scene, stage.actors[0], 0.5f, 0));

@@ -1,4 +1,4 @@
-#include "standin/checks/hook_checks.h"
+#include "standin/checks/checks.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,7 +8,6 @@
 
 #include "host/host_layout.h"
 #include "standin/checks/call_probe.h"
-#include "standin/checks/check_report.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/module_loader.h"
 

@@ -1,11 +1,9 @@
-#include "standin/checks/pixel_checks.h"
+#include "standin/checks/checks.h"
 
 #include <vector>
 
 #include "host/host_layout.h"
-#include "standin/checks/check_report.h"
 #include "standin/checks/frame_capture.h"
-#include "standin/checks/pixel_probe.h"
 #include "standin/host/host_world.h"
 #include "standin/host/scene_device.h"
 #include "standin/host/stage.h"

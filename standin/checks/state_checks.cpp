@@ -1,6 +1,5 @@
-#include "standin/checks/state_checks.h"
+#include "standin/checks/checks.h"
 
-#include "standin/checks/check_report.h"
 #include "standin/host/stage.h"
 
 namespace {

@@ -1,0 +1,32 @@
+// The stand-in host's checks of the module. Each prints one line per check on stdout and
+// returns the number that failed.
+#pragma once
+
+#include <windows.h>
+
+#include "standin/host/call_site.h"
+#include "standin/host/host_frame.h"
+
+// "ok" or "FAIL" with the check's name, and a detail after it; 1 on failure, 0 on success.
+int Check(bool passed, const char* name);
+int CheckDetail(bool passed, const char* name, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// The frame hook, the module loaded as the game's loader loads it, with the game's callee
+// below or above the call site; a call site of another game build left alone; and all of
+// it in one run, each part with its own copy of the module, since starting a program is
+// slow under Wine.
+int RunHookChecks(const char* modulePath, CalleePlace place);
+int RunForeignSiteCheck(const char* modulePath);
+int RunAllHookChecks(const char* modulePath);
+
+// The device state the host set before its frame call is what it finds after it.
+int RunStateChecks(HostScene& scene);
+
+// What the player must see: bars where the host's camera puts the actors, in the right
+// colours, behind the wall when the wall is in front, and nothing else changed.
+int RunPixelChecks(HostScene& scene);
+
+// What the host may do to the module and still keep its game: no device for a while, a
+// device that cannot save its state, missing status and UI objects, the loader unloading.
+int RunFaultChecks(HostScene& scene, HMODULE module);
