@@ -128,8 +128,10 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     const float tr = PositiveOrZero(bar.trailHealth);
     const float opacity = FarFade(anchor.z) * (NearFade(anchor.z) * deathFade);
     // A NaN anchor or opacity (bad host positions, camera or clock) gets no bar: it would
-    // break the depth sort and the colour packing, and draw nothing sensible.
-    if (std::isnan(anchor.x) || std::isnan(anchor.y) || std::isnan(anchor.z) || !(opacity > 0.0f)) {
+    // break the depth sort and the colour packing. Nor does an infinite side or height: the
+    // bar's edges could come out NaN.
+    if (!std::isfinite(anchor.x) || !std::isfinite(anchor.y) || std::isnan(anchor.z) ||
+        !(opacity > 0.0f)) {
         return false;
     }
 

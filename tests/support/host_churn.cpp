@@ -23,19 +23,13 @@ std::uint32_t Choices::Next() {
 float Choices::AnyFloat() {
     using limits = std::numeric_limits<float>;
     const float special[] = {
-        limits::quiet_NaN(), limits::infinity(),  -limits::infinity(), 0.0f, -0.0f, 1.0f, -1.0f,
+        limits::quiet_NaN(), limits::infinity(),  -limits::infinity(), -0.0f, -1.0f,
         limits::max(),       limits::denorm_min()};
-    const std::uint32_t pick = Below(12);
-    if (pick < std::size(special)) {
-        return special[pick];
-    }
-    if (pick == 9) {
-        return Between(-200.0f, 200.0f);
-    }
+    const std::uint32_t pick = Below(10);
     const std::uint32_t bits = Next() << 16 | Next();
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
+    float any;
+    std::memcpy(&any, &bits, sizeof any);
+    return pick < std::size(special) ? special[pick] : pick == 7 ? Between(-200, 200) : any;
 }
 
 namespace {
@@ -45,41 +39,22 @@ float Plausible(Choices& choose, std::uint32_t wild, float lo, float hi) {
     return choose.OneIn(wild) ? choose.AnyFloat() : choose.Between(lo, hi);
 }
 
-D3DXMATRIX AnyCamera(Choices& choose) {
-    D3DXMATRIX m = Identity();
-    switch (choose.Below(4)) {
-    case 0:
-        return D3DXMATRIX{}; // singular
-    case 1:
-        m.m[3][2] = Plausible(choose, 4, -20.0f, 20.0f);
-        return m;
-    case 2:
-        m.m[choose.Below(4)][choose.Below(4)] = choose.AnyFloat();
-        return m;
-    default:
-        return m;
-    }
-}
-
 void ChangeActor(Choices& choose, Actor& actor) {
-    switch (choose.Below(8)) {
-    case 0:
-        actor.damageRatio = std::min(1.0f, actor.damageRatio + choose.Between(0.0f, 0.4f));
+    switch (choose.Below(7)) {
+    case 0: // hit, killed, or anything
+        actor.damageRatio = choose.OneIn(2) ? 1.0f : Plausible(choose, 3, 0.0f, 1.0f);
         break;
-    case 1:
-        actor.damageRatio = choose.OneIn(2) ? 1.0f : Plausible(choose, 3, -0.5f, 1.5f);
+    case 1: // healed or revived
+        actor.damageRatio = choose.Between(0.0f, 0.3f);
         break;
     case 2:
-        actor.damageRatio = choose.Between(0.0f, 0.3f); // healed or revived
+        actor.engaged = !actor.engaged;
         break;
     case 3:
-        actor.engaged = actor.engaged != 0 ? 0 : 1;
-        break;
-    case 4:
         actor.hasStats = !actor.hasStats;
         break;
-    case 5:
-        actor.kind = actor.kind == 1 ? hostlayout::untrackedActorKind : 1;
+    case 4:
+        actor.kind = actor.kind == 1 ? untrackedKind : 1;
         break;
     default:
         actor.position[choose.Below(3)] += Plausible(choose, 16, -2.0f, 2.0f);
@@ -90,35 +65,32 @@ void ChangeActor(Choices& choose, Actor& actor) {
 
 void ChurnActors(HostChurn& churn, Choices& choose) {
     auto& population = churn.population;
-    const std::uint32_t leaving = choose.OneIn(50) ? choose.Below(6) : choose.OneIn(4);
-    for (std::uint32_t i = 0; i < leaving && !population.empty(); ++i) {
-        const auto at = population.begin() + choose.Below(std::uint32_t(population.size()));
-        churn.departed.push_back(at->address);
-        population.erase(at);
+    for (std::uint32_t n = choose.OneIn(50) ? choose.Below(6) : choose.OneIn(4);
+         n > 0 && !population.empty(); --n) {
+        const auto leaving = population.begin() + choose.Below(std::uint32_t(population.size()));
+        churn.departed.push_back(leaving->address);
+        population.erase(leaving);
     }
     if (churn.departed.size() > 64) {
         churn.departed.erase(churn.departed.begin(), churn.departed.begin() + 32);
     }
-    const std::uint32_t arriving = choose.OneIn(50) ? choose.Below(6) : choose.OneIn(4);
-    for (std::uint32_t i = 0; i < arriving && population.size() < churn.maxPopulation; ++i) {
-        HostAddress address = ActorAt(churn.nextSlot);
-        if (!churn.departed.empty() && choose.OneIn(2)) {
-            const auto at =
+    for (std::uint32_t n = choose.OneIn(50) ? choose.Below(6) : choose.OneIn(4);
+         n > 0 && population.size() < churn.maxPopulation; --n) {
+        HostAddress address = ActorAt(churn.nextSlot++ % churn.addressSlots);
+        if (!churn.departed.empty() && choose.OneIn(2)) { // back at its old address
+            const auto back =
                 churn.departed.begin() + choose.Below(std::uint32_t(churn.departed.size()));
-            address = *at;
-            churn.departed.erase(at);
-        } else {
-            churn.nextSlot = (churn.nextSlot + 1) % churn.addressSlots;
+            address = *back;
+            churn.departed.erase(back);
         }
         if (std::none_of(population.begin(), population.end(),
                          [&](const Actor& a) { return a.address == address; })) {
-            Actor actor{address, choose.Between(0.0f, 0.5f)};
             // Depth is y + 1.15 through the identity camera: some outside the fade window.
-            actor.position[0] = choose.Between(-40.0f, 40.0f);
-            actor.position[1] = choose.Between(-10.0f, 120.0f);
-            actor.position[2] = choose.Between(-40.0f, 40.0f);
-            population.push_back(actor);
-            WriteActor(actor);
+            population.push_back({address, choose.Between(0.0f, 0.5f)});
+            for (float& p : population.back().position) {
+                p = choose.Between(-10.0f, 120.0f);
+            }
+            WriteActor(population.back());
         }
     }
     for (Actor& actor : population) {
@@ -131,23 +103,19 @@ void ChurnActors(HostChurn& churn, Choices& choose) {
     }
 }
 
+// Listed in order, one now and then twice; the count now and then a prefix, 0 or below.
 void ListActors(HostChurn& churn, Choices& choose) {
-    if (churn.emptyListFramesLeft > 0) {
-        --churn.emptyListFramesLeft;
-        SetActorCount(choose.OneIn(2) ? 0 : choose.OneIn(2) ? -1 : INT32_MIN);
-        return;
-    }
-    churn.emptyListFramesLeft = choose.OneIn(2000) ? int(choose.Below(20)) : 0;
     std::vector<HostAddress> list;
     for (const Actor& actor : churn.population) {
         list.push_back(actor.address);
     }
     if (!list.empty() && choose.OneIn(100)) {
-        list.push_back(list[choose.Below(std::uint32_t(list.size()))]); // listed twice
+        list.push_back(list[choose.Below(std::uint32_t(list.size()))]);
     }
     SetActorList(list);
-    if (!list.empty() && choose.OneIn(200)) {
-        SetActorCount(std::int32_t(choose.Below(std::uint32_t(list.size())))); // a prefix
+    if (choose.OneIn(200)) {
+        const std::int32_t counts[] = {0, -1, INT32_MIN, std::int32_t(list.size() / 2)};
+        SetActorCount(counts[choose.Below(4)]);
     }
 }
 
@@ -159,16 +127,14 @@ void ChurnScene(HostChurn& churn, Choices& choose) {
         churn.population.clear(); // a new scene brings its own actors
     }
     if (churn.inactiveFramesLeft > 0) {
-        choose.OneIn(2) ? ClearScene() : SetScene(false);
+        choose.OneIn(2) ? ClearScene() : SetScene(0);
     } else {
-        SetScene(true);
+        SetScene(1);
     }
-    // The UI flag now and then, and mode 3 now and then, set and clear the latch.
+    // The UI flag and mode 3 now and then set and clear the latch.
     if (choose.OneIn(100)) {
-        choose.OneIn(4) ? ClearUiRoot() : SetUiFlag(choose.OneIn(2));
-    }
-    if (choose.OneIn(300)) {
-        Write<HostAddress>(uiRootObject + hostlayout::uiInnerOffset, 0);
+        const std::uint32_t ui = choose.Below(4);
+        ui == 0 ? ClearUiRoot() : ui == 1 ? ClearUiInner() : SetUiFlag(ui == 2);
     }
     if (choose.OneIn(64)) {
         ClearStatus();
@@ -177,24 +143,38 @@ void ChurnScene(HostChurn& churn, Choices& choose) {
     }
 }
 
+// The camera now and then singular, moved along its depth, or with one element anything.
+void ChurnCamera(Choices& choose, void (*set)(const D3DXMATRIX&)) {
+    if (!choose.OneIn(256)) {
+        return;
+    }
+    D3DXMATRIX m = Identity();
+    switch (choose.Below(3)) {
+    case 0:
+        m = D3DXMATRIX{};
+        break;
+    case 1:
+        m.m[3][2] = Plausible(choose, 2, -20.0f, 20.0f);
+        break;
+    default:
+        m.m[choose.Below(4)][choose.Below(4)] = choose.AnyFloat();
+        break;
+    }
+    set(m);
+}
+
 } // namespace
 
 bool ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device) {
     churn.clock += 1.0f / 60.0f;
     SetClock(choose.OneIn(64) ? (choose.OneIn(3) ? -1.0f : choose.AnyFloat()) : churn.clock);
     SetFrameStep(choose.OneIn(128) ? choose.AnyFloat() : 1.0f / 60.0f);
-    if (choose.OneIn(256)) {
-        SetViewMatrix(AnyCamera(choose));
-    }
-    if (choose.OneIn(256)) {
-        SetViewProjMatrix(AnyCamera(choose));
-    }
+    ChurnCamera(choose, SetViewMatrix);
+    ChurnCamera(choose, SetViewProjMatrix);
     ChurnScene(churn, choose);
     ChurnActors(churn, choose);
     ListActors(churn, choose);
-    if (choose.OneIn(300)) {
-        churn.deviceOn = !churn.deviceOn;
-    }
+    churn.deviceOn = churn.deviceOn != choose.OneIn(300);
     SetDevice(churn.deviceOn ? &device : nullptr);
     device.failCreateStateBlock = choose.OneIn(250);
     return choose.OneIn(500);
