@@ -4,10 +4,19 @@
 
 namespace fakehost {
 
+namespace {
+// The game's layout, written out here and not taken from host/host_layout.h: a fake host
+// that wrote through the module's own constants would let a wrong one there pass.
+constexpr HostAddress clock = 0x9885D8, statusPointer = 0x9885E0, viewMatrix = 0x9842D0;
+constexpr HostAddress viewProjMatrix = 0x984350, scenePointer = 0x993CC8, frameStep = 0x9259BC;
+constexpr HostAddress uiRootPointer = 0x91CF90, actorCount = 0x92CEA4, actorList = 0x92CE9C;
+constexpr HostAddress devicePointer = 0x982BDC;
+} // namespace
+
 void ResetHost() {
     ResetHostMemory();
     SetDevice(nullptr);
-    SetScene(true);
+    SetScene(1);
     SetStatus(0.0f, 0);
     SetUiFlag(0);
     SetViewMatrix(Identity());
@@ -24,62 +33,65 @@ D3DXMATRIX Identity() {
 }
 
 void SetClock(float seconds) {
-    Write(hostlayout::clock, seconds);
+    Write(clock, seconds);
 }
 void SetFrameStep(float seconds) {
-    Write(hostlayout::frameStep, seconds);
+    Write(frameStep, seconds);
 }
 void SetStatus(float level, std::uint32_t mode) {
-    Write(hostlayout::statusPointer, statusObject);
-    Write(statusObject + hostlayout::statusLevelOffset, level);
-    Write(statusObject + hostlayout::statusModeOffset, mode);
+    Write(statusPointer, statusObject);
+    Write(statusObject + 0x24, level);
+    Write(statusObject + 0x2C, mode);
 }
 void ClearStatus() {
-    Write<HostAddress>(hostlayout::statusPointer, 0);
+    Write<HostAddress>(statusPointer, 0);
 }
-void SetScene(bool active) {
-    Write(hostlayout::scenePointer, sceneObject);
-    Write<std::uint32_t>(sceneObject + hostlayout::sceneActiveOffset, active ? 1 : 0);
+void SetScene(std::uint32_t activeFlag) {
+    Write(scenePointer, sceneObject);
+    Write(sceneObject + 0x130, activeFlag);
 }
 void ClearScene() {
-    Write<HostAddress>(hostlayout::scenePointer, 0);
+    Write<HostAddress>(scenePointer, 0);
 }
 void SetUiFlag(std::uint8_t flag) {
-    Write(hostlayout::uiRootPointer, uiRootObject);
-    Write(uiRootObject + hostlayout::uiInnerOffset, uiInnerObject);
-    Write(uiInnerObject + hostlayout::uiFlagOffset, flag);
+    Write(uiRootPointer, uiRootObject);
+    Write(uiRootObject + 0x10, uiInnerObject);
+    Write(uiInnerObject + 0x47, flag);
 }
 void ClearUiRoot() {
-    Write<HostAddress>(hostlayout::uiRootPointer, 0);
+    Write<HostAddress>(uiRootPointer, 0);
+}
+void ClearUiInner() {
+    Write<HostAddress>(uiRootObject + 0x10, 0);
 }
 void SetViewMatrix(const D3DXMATRIX& m) {
-    Write(hostlayout::viewMatrix, m);
+    Write(viewMatrix, m);
 }
 void SetViewProjMatrix(const D3DXMATRIX& m) {
-    Write(hostlayout::viewProjMatrix, m);
+    Write(viewProjMatrix, m);
 }
 
 void WriteActor(const Actor& actor) {
     const HostAddress a = actor.address;
     const HostAddress stats = a + 0x200, link1 = a + 0x300, link2 = a + 0x400, holder = a + 0x500;
-    Write(a + hostlayout::actorKindOffset, actor.kind);
-    Write(a + hostlayout::actorEngagedOffset, actor.engaged);
-    Write<HostAddress>(a + hostlayout::actorStatsOffset, actor.hasStats ? stats : 0);
-    Write(stats + hostlayout::damageRatioOffset, actor.damageRatio);
-    Write(a - hostlayout::actorPositionRootOffset, link1);
-    Write(link1 + hostlayout::positionLink1Offset, link2);
-    Write(link2 + hostlayout::positionLink2Offset, holder);
-    WriteHostMemory(holder + hostlayout::positionOffset, actor.position, sizeof actor.position);
+    Write(a + 0x6C, actor.kind);
+    Write(a + 0x84, actor.engaged);
+    Write<HostAddress>(a + 0x4C, actor.hasStats ? stats : 0);
+    Write(stats + 0x3C, actor.damageRatio);
+    Write(a - 0x34, link1);
+    Write(link1 + 0x30, link2);
+    Write(link2, holder);
+    WriteHostMemory(holder + 0x10, actor.position, sizeof actor.position);
 }
 
 void SetActorList(const std::vector<HostAddress>& addresses) {
-    Write(hostlayout::actorListPointer, actorArray);
+    Write(actorList, actorArray);
     WriteHostMemory(actorArray, addresses.data(), addresses.size() * sizeof(HostAddress));
     SetActorCount(static_cast<std::int32_t>(addresses.size()));
 }
 
 void SetActorCount(std::int32_t count) {
-    Write(hostlayout::actorCount, count);
+    Write(actorCount, count);
 }
 
 void SetActors(const std::vector<Actor>& actors) {
@@ -93,7 +105,7 @@ void SetActors(const std::vector<Actor>& actors) {
 
 void SetDevice(IDirect3DDevice9* device) {
     nativeHostDevice = device;
-    Write<HostAddress>(hostlayout::devicePointer, device != nullptr ? 1 : 0);
+    Write<HostAddress>(devicePointer, device != nullptr ? 1 : 0);
 }
 
 } // namespace fakehost

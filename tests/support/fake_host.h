@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "d3d/d3d.h"
-#include "host/host_layout.h"
+#include "host/host_memory.h"
 
 namespace fakehost {
 
@@ -16,6 +16,8 @@ constexpr HostAddress sceneObject = 0x30001000;
 constexpr HostAddress uiRootObject = 0x30002000;
 constexpr HostAddress uiInnerObject = 0x30003000;
 constexpr HostAddress actorArray = 0x31000000;
+// The kind of actor the game marks as not to be tracked.
+constexpr std::uint32_t untrackedKind = 0xB80933AA;
 
 template <class T> void Write(HostAddress address, T value) {
     WriteHostMemory(address, &value, sizeof value);
@@ -43,10 +45,11 @@ void SetClock(float seconds);
 void SetFrameStep(float seconds);
 void SetStatus(float level, std::uint32_t mode);
 void ClearStatus();
-void SetScene(bool active);
+void SetScene(std::uint32_t activeFlag); // nonzero is active
 void ClearScene();
 void SetUiFlag(std::uint8_t flag);
 void ClearUiRoot();
+void ClearUiInner(); // the root stays, the pointer inside it goes null
 void SetViewMatrix(const D3DXMATRIX& m);
 void SetViewProjMatrix(const D3DXMATRIX& m);
 D3DXMATRIX Identity();

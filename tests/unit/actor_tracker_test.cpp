@@ -103,9 +103,9 @@ TEST_F(ActorTrackerTest, UntrackedKindKeepsItsRecordUnrefreshed) {
     Actor actor{ActorAt(0), 0.5f};
     Update({actor, {ActorAt(1)}, actor});
     EXPECT_EQ(Record(actor.address).trailHold, 0.5f);
-    actor.kind = hostlayout::untrackedActorKind;
+    actor.kind = untrackedKind;
     actor.damageRatio = 0.9f;
-    const Actor never{ActorAt(2), 0.0f, true, hostlayout::untrackedActorKind};
+    const Actor never{ActorAt(2), 0.0f, true, untrackedKind};
     for (int i = 0; i < 3; ++i) {
         Update({actor, never});
     }

@@ -63,18 +63,18 @@ TEST_F(FrameDriverTest, SceneTimeSumsStepsAndAnInactiveSceneEmptiesTheTrackerEve
     SetActors({{ActorAt(0)}, {ActorAt(1)}});
     SetFrameStep(0.25f);
     Frame();
-    Write<std::uint32_t>(sceneObject + hostlayout::sceneActiveOffset, 2); // nonzero is active
+    SetScene(2); // nonzero is active
     EXPECT_TRUE(Frame());
     EXPECT_EQ(driver.sceneTime, 0.5f);
     EXPECT_EQ(tracker.records.size(), 2U);
     for (int call = 0; call < 2; ++call) {
-        call == 0 ? SetScene(false) : ClearScene(); // no scene object counts as inactive
+        call == 0 ? SetScene(0) : ClearScene(); // no scene object counts as inactive
         EXPECT_FALSE(Frame());
         EXPECT_TRUE(tracker.records.empty());
         EXPECT_EQ(driver.sceneTime, 0.0f);
         FindOrInsertRecord(tracker, ActorAt(5)); // emptied again on the next inactive call
     }
-    SetScene(true);
+    SetScene(1);
     Frame();
     EXPECT_EQ(driver.sceneTime, 0.25f);
 }
@@ -87,7 +87,7 @@ TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
     Frame();
     EXPECT_EQ(driver.uiFlag, 7);
     SetUiFlag(0);
-    Write<HostAddress>(uiRootObject + hostlayout::uiInnerOffset, 0);
+    ClearUiInner();
     Frame();
     EXPECT_EQ(driver.uiFlag, 7);
 }
@@ -138,9 +138,9 @@ TEST_F(FrameDriverTest, ShownFramesRunThePipelineAndGatedOnesTouchNothing) {
 
     SetUiFlag(1);
     SetFrameStep(0.0f);
-    SetScene(false);
+    SetScene(0);
     Frame();
-    SetScene(true);
+    SetScene(1);
     SetActorCount(0);
     device.Clear();
     EXPECT_FALSE(Frame()) << "latched";
