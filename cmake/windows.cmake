@@ -1,3 +1,11 @@
+# The version resource: what Windows shows in the DLL's properties, from project()'s version
+# and the copyright line of LICENSE.
+set(ACTORBARS_FILE_VERSION
+    ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0)
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE ACTORBARS_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/version.rc.in ${PROJECT_BINARY_DIR}/version.rc
+               @ONLY)
+
 # The real artifact: a 32-bit DLL with no exports that needs nothing beside the system's
 # DLLs and d3dx9_43.dll.
 add_library(actorbars SHARED
@@ -5,10 +13,13 @@ add_library(actorbars SHARED
     module/dll_main.cpp
     module/frame_hook.cpp
     module/module_state.cpp
+    ${PROJECT_BINARY_DIR}/version.rc
 )
 target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})
-# SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
-target_compile_options(actorbars PRIVATE -msse2 -mfpmath=sse)
+target_compile_options(actorbars PRIVATE
+    # SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
+    $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>
+)
 target_link_options(actorbars PRIVATE
     -static -static-libgcc -static-libstdc++
     -Wl,--exclude-all-symbols
@@ -35,6 +46,7 @@ if(ACTORBARS_DLL_CHECKS)
     find_program(ACTORBARS_OBJDUMP NAMES i686-w64-mingw32-objdump REQUIRED)
     add_test(NAME dll_tables
         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${ACTORBARS_OBJDUMP} -DDLL=$<TARGET_FILE:actorbars>
+                -DVERSION=${PROJECT_VERSION}
                 -P ${PROJECT_SOURCE_DIR}/tests/dll/check_dll_tables.cmake)
     add_test(NAME package_zip
         COMMAND ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND}
