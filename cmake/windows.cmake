@@ -19,19 +19,39 @@ target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(actorbars PRIVATE
     # SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
     $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>
+    # Symbols for the separate symbol file; -g changes nothing in the code GCC makes. No
+    # folder of the machine goes into them, so that the same commit gives the same symbols,
+    # and through the debug link's checksum the same DLL, wherever it is built: the sources
+    # are named from the source root, and so is the build folder (the later map wins).
+    $<$<COMPILE_LANGUAGE:CXX>:-g -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+        -ffile-prefix-map=${PROJECT_BINARY_DIR}=.>
 )
 target_link_options(actorbars PRIVATE
     -static -static-libgcc -static-libstdc++
     -Wl,--exclude-all-symbols
+    # A time stamp in the PE and export headers would make every build's bytes differ.
+    -Wl,--no-insert-timestamp
 )
 target_link_libraries(actorbars PRIVATE actorbars_warnings d3dx9_43)
 set_target_properties(actorbars PROPERTIES PREFIX "" OUTPUT_NAME actorbars)
 
 # The documented place of the module.
 set(ACTORBARS_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
+# The shipped DLL is stripped: most of its bytes were the static runtime's debug sections. Its
+# symbols stay beside it in the build folder, actorbars.dll.debug, which the DLL names in its
+# .gnu_debuglink section for gdb and addr2line. objcopy and strip write the time they run into
+# the PE header, or SOURCE_DATE_EPOCH when it is set: 0 keeps the linker's "no time stamp".
+set(ACTORBARS_NO_STAMP ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0)
 add_custom_command(TARGET actorbars POST_BUILD
+    COMMAND ${ACTORBARS_NO_STAMP} ${CMAKE_OBJCOPY} --only-keep-debug
+            $<TARGET_FILE_NAME:actorbars> $<TARGET_FILE_NAME:actorbars>.debug
+    COMMAND ${ACTORBARS_NO_STAMP} ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:actorbars>
+    COMMAND ${ACTORBARS_NO_STAMP} ${CMAKE_OBJCOPY}
+            --add-gnu-debuglink=$<TARGET_FILE_NAME:actorbars>.debug $<TARGET_FILE_NAME:actorbars>
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ACTORBARS_DIST_DIR}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:actorbars> ${ACTORBARS_DIST_DIR}/actorbars.dll
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:actorbars>
+    VERBATIM
 )
 
 # The player's download: `--target package` makes the zip.

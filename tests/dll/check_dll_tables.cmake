@@ -1,8 +1,8 @@
 # Fails unless the DLL is a 32-bit i386 PE DLL that exports nothing, imports only system
-# DLLs and d3dx9_43.dll, and has a version resource that says VERSION (x.y.z, from CMake)
-# and the product's name.
+# DLLs and d3dx9_43.dll, carries no debug sections, and has a version resource that says
+# VERSION (x.y.z, from CMake) and the product's name.
 cmake_minimum_required(VERSION 3.20)
-execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE tables RESULT_VARIABLE rc)
+execute_process(COMMAND ${OBJDUMP} -p -h ${DLL} OUTPUT_VARIABLE tables RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
@@ -39,6 +39,13 @@ foreach(count IN ITEMS "${address_count}" "${name_count}")
     endif()
 endforeach()
 message(STATUS "no exports")
+
+# The symbols live in the separate symbol file, not in what players get.
+string(REGEX MATCHALL "\n +[0-9]+ \\.debug[^ ]*" debug_sections "${tables}")
+if(debug_sections)
+    message(FATAL_ERROR "the DLL carries debug sections:${debug_sections}")
+endif()
+message(STATUS "no debug sections")
 
 # The version resource: a VERSIONINFO entry (resource type 16) in the resource directory...
 if(NOT tables MATCHES "Type Table:[^\n]*\n[^\n]*Entry: ID: 0x0*10,")

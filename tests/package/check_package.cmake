@@ -35,7 +35,7 @@ foreach(needed IN ITEMS "actorbars ${VERSION}" d3dx9_43 0x6E75A7 "DirectX End-Us
 endforeach()
 
 # The packed DLL passes the same checks as the built one: PE32, i386, a DLL, no exports,
-# the version resource.
+# no debug sections, the version resource.
 execute_process(COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${OBJDUMP} -DDLL=${unpacked}/${name}/actorbars.dll
                         -DVERSION=${VERSION} -P ${CMAKE_CURRENT_LIST_DIR}/../dll/check_dll_tables.cmake
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
