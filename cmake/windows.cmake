@@ -69,8 +69,8 @@ if(ACTORBARS_DLL_CHECKS)
                 -DVERSION=${PROJECT_VERSION}
                 -P ${PROJECT_SOURCE_DIR}/tests/dll/check_dll_tables.cmake)
     add_test(NAME package_zip
-        COMMAND ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND}
-                -DCONFIG=${PROJECT_BINARY_DIR}/CPackConfig.cmake
+        COMMAND ${CMAKE_COMMAND} -DMAKE_ZIP=${PROJECT_SOURCE_DIR}/packaging/make_zip.cmake
+                -DCONFIG=${PROJECT_BINARY_DIR}/package-config.cmake
                 -DOBJDUMP=${ACTORBARS_OBJDUMP} -DVERSION=${PROJECT_VERSION}
                 -DSCRATCH=${PROJECT_BINARY_DIR}/package-check
                 -P ${PROJECT_SOURCE_DIR}/tests/package/check_package.cmake)
