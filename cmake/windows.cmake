@@ -74,6 +74,25 @@ if(ACTORBARS_DLL_CHECKS)
                 -DOBJDUMP=${ACTORBARS_OBJDUMP} -DVERSION=${PROJECT_VERSION}
                 -DSCRATCH=${PROJECT_BINARY_DIR}/package-check
                 -P ${PROJECT_SOURCE_DIR}/tests/package/check_package.cmake)
+
+    # Builds the DLL and the zip again from a copy of the source, with this build's settings,
+    # and compares bytes.
+    string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
+    set(settings "")
+    foreach(name IN ITEMS CMAKE_MAKE_PROGRAM CMAKE_BUILD_TYPE ACTORBARS_WERROR
+                          CMAKE_C_FLAGS CMAKE_C_FLAGS_${build_type}
+                          CMAKE_CXX_FLAGS CMAKE_CXX_FLAGS_${build_type} CMAKE_RC_FLAGS
+                          CMAKE_SHARED_LINKER_FLAGS CMAKE_SHARED_LINKER_FLAGS_${build_type})
+        string(APPEND settings "set(${name} [==[${${name}}]==] CACHE STRING \"\")\n")
+    endforeach()
+    file(WRITE ${PROJECT_BINARY_DIR}/reproducible-settings.cmake "${settings}")
+    add_test(NAME reproducible
+        COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DBINARY=${PROJECT_BINARY_DIR}
+                -DDLL=$<TARGET_FILE:actorbars> -DCONFIG=${PROJECT_BINARY_DIR}/package-config.cmake
+                -DGENERATOR=${CMAKE_GENERATOR} -DTOOLCHAIN=${CMAKE_TOOLCHAIN_FILE}
+                -DCACHE=${PROJECT_BINARY_DIR}/reproducible-settings.cmake
+                -DSCRATCH=${PROJECT_BINARY_DIR}/reproducible-check
+                -P ${PROJECT_SOURCE_DIR}/tests/package/check_reproducible.cmake)
 endif()
 
 # The stand-in host and its checks, run under Wine through the project's wrapper. Off, the
