@@ -1,7 +1,8 @@
-# Fails unless the DLL is a 32-bit i386 PE DLL that exports nothing and imports only system
-# DLLs and d3dx9_43.dll.
+# Fails unless the DLL is a 32-bit i386 PE DLL that exports nothing, imports only system
+# DLLs and d3dx9_43.dll, carries no debug sections, and has a version resource that says
+# VERSION (x.y.z, from CMake) and the product's name.
 cmake_minimum_required(VERSION 3.20)
-execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE tables RESULT_VARIABLE rc)
+execute_process(COMMAND ${OBJDUMP} -p -h ${DLL} OUTPUT_VARIABLE tables RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
@@ -38,3 +39,61 @@ foreach(count IN ITEMS "${address_count}" "${name_count}")
     endif()
 endforeach()
 message(STATUS "no exports")
+
+# The symbols live in the separate symbol file, not in what players get.
+string(REGEX MATCHALL "\n +[0-9]+ \\.debug[^ ]*" debug_sections "${tables}")
+if(debug_sections)
+    message(FATAL_ERROR "the DLL carries debug sections:${debug_sections}")
+endif()
+message(STATUS "no debug sections")
+
+# The version resource: a VERSIONINFO entry (resource type 16) in the resource directory...
+if(NOT tables MATCHES "Type Table:[^\n]*\n[^\n]*Entry: ID: 0x0*10,")
+    message(FATAL_ERROR "the DLL has no version resource")
+endif()
+# ...whose fixed part (after the signature 0xFEEF04BD and its own version 1.0) holds the
+# file and product version as x.y.z.0, and whose strings name the release. The resource is
+# little-endian UTF-16; it is searched for in the file's bytes as hex.
+function(le32_hex value out)
+    set(hex "")
+    foreach(shift 0 8 16 24)
+        math(EXPR byte "(${value} >> ${shift}) & 255" OUTPUT_FORMAT HEXADECIMAL)
+        string(SUBSTRING "${byte}" 2 -1 byte)
+        string(LENGTH "${byte}" length)
+        if(length EQUAL 1)
+            set(byte "0${byte}")
+        endif()
+        string(APPEND hex "${byte}")
+    endforeach()
+    set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+function(utf16_hex text out)
+    string(HEX "${text}" bytes)
+    string(REGEX REPLACE "(..)" "\\100" wide "${bytes}")
+    set(${out} "${wide}" PARENT_SCOPE)
+endfunction()
+
+if(NOT VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+    message(FATAL_ERROR "VERSION must be x.y.z, is \"${VERSION}\"")
+endif()
+math(EXPR version_ms "(${CMAKE_MATCH_1} << 16) | ${CMAKE_MATCH_2}")
+math(EXPR version_ls "${CMAKE_MATCH_3} << 16")
+le32_hex(${version_ms} ms)
+le32_hex(${version_ls} ls)
+file(READ ${DLL} bytes HEX)
+if(NOT bytes MATCHES "bd04effe00000100${ms}${ls}${ms}${ls}")
+    message(FATAL_ERROR "the version resource's fixed part does not say ${VERSION}.0")
+endif()
+foreach(field IN ITEMS "ProductName=actorbars" "FileVersion=${VERSION}.0"
+                       "ProductVersion=${VERSION}.0" "OriginalFilename=actorbars.dll")
+    string(REPLACE "=" ";" field "${field}")
+    list(GET field 0 key)
+    list(GET field 1 value)
+    utf16_hex("${key}" key_hex)
+    utf16_hex("${value}" value_hex)
+    # Key and value are each ended by a NUL, and the value starts on a 4-byte boundary.
+    if(NOT bytes MATCHES "${key_hex}0000(0000)?${value_hex}0000")
+        message(FATAL_ERROR "the version resource does not say ${key} ${value}")
+    endif()
+endforeach()
+message(STATUS "version resource: actorbars ${VERSION}.0")
