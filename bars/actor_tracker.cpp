@@ -1,5 +1,6 @@
 #include "bars/actor_tracker.h"
 
+#include <cstring>
 #include <new>
 
 #include "bars/bar_look.h"
@@ -52,11 +53,33 @@ void MarkListed(ActorTracker& tracker, TrackedActor& record) {
     }
 }
 
-void RefreshFromHost(BarState& bar, HostAddress actor) {
-    bar.health = 0.0f;
+// One listed actor as the host shows it on this frame. All of it is read before the
+// tracker changes for it: a read that faults then ends the frame with the tracker whole.
+struct ListedActor {
+    HostAddress address;
+    bool tracked;
+    bool hasStats;
     float damageRatio;
-    if (ReadActorDamageRatio(actor, &damageRatio)) {
-        const float h = fullHealth - damageRatio;
+    float position[3];
+    std::uint32_t engaged;
+};
+
+ListedActor ReadListedActor(std::size_t index) {
+    ListedActor actor{};
+    actor.address = ReadHostActor(static_cast<std::int32_t>(index));
+    actor.tracked = ReadActorKind(actor.address) != hostlayout::untrackedActorKind;
+    if (actor.tracked) {
+        actor.hasStats = ReadActorDamageRatio(actor.address, &actor.damageRatio);
+        ReadActorPosition(actor.address, actor.position);
+        actor.engaged = ReadActorEngaged(actor.address);
+    }
+    return actor;
+}
+
+void Refresh(BarState& bar, const ListedActor& actor) {
+    bar.health = 0.0f;
+    if (actor.hasStats) {
+        const float h = fullHealth - actor.damageRatio;
         bar.health = h;
         // While health is at or above the trail the trail rides on it and the hold re-arms;
         // once health drops below, the trail stays for the hold, then drains.
@@ -65,8 +88,9 @@ void RefreshFromHost(BarState& bar, HostAddress actor) {
             bar.trailHold = barlook::trailHoldTime;
         }
     }
-    ReadActorPosition(actor, bar.position);
-    if (ReadActorEngaged(actor) == 0) {
+    // Word for word: whatever bits the host holds arrive unchanged.
+    std::memcpy(bar.position, actor.position, sizeof bar.position);
+    if (actor.engaged == 0) {
         // An exact zero, -0.0 included, is a timer not yet running.
         if (bar.hideTime == 0.0f) {
             bar.hideTime = hideTimerStart;
@@ -148,21 +172,21 @@ void UpdateTrackedActors(ActorTracker& tracker) {
                 PrefetchTrackedActorLinks(ahead);
             }
         }
-        const HostAddress actor = ReadHostActor(static_cast<std::int32_t>(i));
-        const bool untracked = ReadActorKind(actor) == hostlayout::untrackedActorKind;
-        TrackedActor* record = LastListedRecord(tracker, i, actor);
+        const ListedActor actor = ReadListedActor(i);
+        TrackedActor* record = LastListedRecord(tracker, i, actor.address);
         if (record == nullptr) {
             // An untracked kind gets no new record, but a record it has must not be pruned
             // while it is listed.
-            record = untracked ? FindRecord(tracker, actor) : FindOrInsertRecord(tracker, actor);
-            RememberListed(tracker, i, actor, record);
+            record = actor.tracked ? FindOrInsertRecord(tracker, actor.address)
+                                   : FindRecord(tracker, actor.address);
+            RememberListed(tracker, i, actor.address, record);
         }
         if (record == nullptr) {
             continue;
         }
         MarkListed(tracker, *record);
-        if (!untracked) {
-            RefreshFromHost(record->bar, actor);
+        if (actor.tracked) {
+            Refresh(record->bar, actor);
         }
     }
     // Indices past the list may name the record the prune removes.

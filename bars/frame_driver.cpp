@@ -113,3 +113,9 @@ void DrawActorBars(FrameState& frame) {
     }
     EndOverlay(frame.renderer);
 }
+
+void EndFaultedFrame(FrameState& frame) {
+    if (frame.renderer.stateBlock != nullptr) {
+        EndOverlay(frame.renderer);
+    }
+}

@@ -52,3 +52,9 @@ struct FrameState {
 // suppression latch; when bars are shown it then updates the tracker, builds and sorts the
 // list, and draws it between BeginOverlay and EndOverlay.
 void DrawActorBars(FrameState& frame);
+
+// Ends a frame that a faulting read of the host's memory cut short: if the overlay had
+// begun, the host's device state goes back now. Nothing else needs mending: the tracker
+// changes for an actor only after every read it needs, and the rest is rewritten on the
+// next frame.
+void EndFaultedFrame(FrameState& frame);
