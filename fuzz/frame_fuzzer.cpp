@@ -26,15 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The device's log may not grow on a frame without memory: it stays silent.
         device.silent = withoutMemory;
         countingallocator::failAllocations = withoutMemory;
+        bool faulted = false;
         try {
-            DrawActorBars(frame);
+            faulted = !fakehost::DrawGuardedFrame(frame);
         } catch (...) {
             std::fprintf(stderr, "frame %d: an exception escaped the frame\n", n);
             std::abort();
         }
         countingallocator::failAllocations = false;
         const bool handed = ReadHostDevice() == &device && !device.silent;
-        const std::string failure = frameinvariants::AfterFrame(watch, frame, device, handed);
+        const std::string failure =
+            frameinvariants::AfterFrame(watch, frame, device, handed, faulted);
         if (!failure.empty()) {
             std::fprintf(stderr, "frame %d: %s\n", n, failure.c_str());
             std::abort();

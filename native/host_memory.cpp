@@ -31,6 +31,17 @@ struct Written {
 Written written[65536];
 std::size_t writtenCount = 0;
 bool tooManyWritten = false;
+
+constexpr std::size_t pageSize = 4096;
+HostAddress unmapped[64];
+std::size_t unmappedCount = 0;
+
+void Protect(HostAddress page, int protection) {
+    if (mprotect(hostMemory + page, pageSize, protection) != 0) {
+        std::perror("protecting native host memory");
+        std::abort();
+    }
+}
 } // namespace
 
 const unsigned char* const hostMemoryBase = hostMemory;
@@ -52,7 +63,19 @@ void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size) {
     std::memcpy(hostMemory + address, bytes, size);
 }
 
+void UnmapHostPage(HostAddress address) {
+    if (unmappedCount == std::size(unmapped)) {
+        std::fprintf(stderr, "more than %zu unmapped host pages\n", std::size(unmapped));
+        std::abort();
+    }
+    unmapped[unmappedCount] = address - address % pageSize;
+    Protect(unmapped[unmappedCount++], PROT_NONE);
+}
+
 void ResetHostMemory() {
+    while (unmappedCount > 0) {
+        Protect(unmapped[--unmappedCount], PROT_READ | PROT_WRITE);
+    }
     if (tooManyWritten && madvise(hostMemory, hostAddressSpace, MADV_DONTNEED) != 0) {
         std::perror("dropping native host memory");
         std::abort();

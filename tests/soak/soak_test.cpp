@@ -27,7 +27,7 @@ constexpr std::size_t moduleBuffers = 5;
 }
 
 struct Totals {
-    std::uint64_t shownFrames = 0;
+    std::uint64_t shownFrames = 0, faultedFrames = 0;
     std::size_t peakRecords = 0, distinctListed = 0;
 };
 
@@ -45,14 +45,16 @@ void RunFrames(std::uint64_t frames, HostChurn& churn, FakeDevice& device,
         frameinvariants::BeforeFrame(watch, frame);
         device.Clear();
         countingallocator::failAllocations = withoutMemory;
-        DrawActorBars(frame);
+        const bool faulted = !fakehost::DrawGuardedFrame(frame);
         countingallocator::failAllocations = false;
         const bool handed = ReadHostDevice() == &device && !device.silent;
-        const std::string failure = frameinvariants::AfterFrame(watch, frame, device, handed);
+        const std::string failure =
+            frameinvariants::AfterFrame(watch, frame, device, handed, faulted);
         if (!failure.empty()) {
             Fail(n, failure.c_str());
         }
         totals.shownFrames += frame.driver.sceneActive && !frame.driver.suppressLatch;
+        totals.faultedFrames += faulted;
         const std::size_t records = frame.tracker.records.size();
         const std::size_t spares = frame.tracker.spareRecords.size();
         totals.peakRecords = std::max(totals.peakRecords, records);
@@ -92,9 +94,11 @@ int main(int argc, char** argv) {
     RunFrames(frames, churn, device, watch, baseline, totals);
     const std::size_t left =
         countingallocator::liveAllocations - baseline - watch.listedSinceReset.size();
-    std::printf("soak: %" PRIu64 " frames, %" PRIu64 " shown, peak records %zu, at most %zu "
-                "addresses listed between scene resets; %zu allocations left after unload\n",
-                frames, totals.shownFrames, totals.peakRecords, totals.distinctListed, left);
+    std::printf("soak: %" PRIu64 " frames, %" PRIu64 " shown, %" PRIu64 " ended by a fault, peak "
+                "records %zu, at most %zu addresses listed between scene resets; %zu allocations "
+                "left after unload\n",
+                frames, totals.shownFrames, totals.faultedFrames, totals.peakRecords,
+                totals.distinctListed, left);
     if (left != 0) {
         Fail(frames, "storage not given back when the frame state was destroyed");
     }

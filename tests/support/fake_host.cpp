@@ -1,5 +1,8 @@
 #include "tests/support/fake_host.h"
 
+#include <csetjmp>
+#include <csignal>
+
 #include "host/host_game.h"
 
 namespace fakehost {
@@ -15,6 +18,7 @@ constexpr HostAddress devicePointer = 0x982BDC;
 
 void ResetHost() {
     ResetHostMemory();
+    UnmapHostPage(unmappedPage);
     SetDevice(nullptr);
     SetScene(1);
     SetStatus(0.0f, 0);
@@ -106,6 +110,94 @@ void SetActors(const std::vector<Actor>& actors) {
 void SetDevice(IDirect3DDevice9* device) {
     nativeHostDevice = device;
     Write<HostAddress>(devicePointer, device != nullptr ? 1 : 0);
+}
+
+std::pair<HostAddress, HostAddress> BreakLink(HostLink link) {
+    const HostAddress listed = ReadHost<HostAddress>(actorList);
+    const HostAddress actor = ReadHost<HostAddress>(listed);
+    const HostAddress root = ReadHost<HostAddress>(actor - 0x34);
+    HostAddress at = 0;
+    switch (link) {
+    case HostLink::actorStats:
+        at = actor + 0x4C;
+        break;
+    case HostLink::positionRoot:
+        at = actor - 0x34;
+        break;
+    case HostLink::positionLink:
+        at = root + 0x30;
+        break;
+    case HostLink::positionHolder:
+        at = ReadHost<HostAddress>(root + 0x30);
+        break;
+    case HostLink::listedActor:
+        at = listed;
+        break;
+    case HostLink::list:
+        at = actorList;
+        break;
+    case HostLink::status:
+        at = statusPointer;
+        break;
+    case HostLink::scene:
+        at = scenePointer;
+        break;
+    case HostLink::uiRoot:
+        at = uiRootPointer;
+        break;
+    case HostLink::uiInner:
+        at = ReadHost<HostAddress>(uiRootPointer) + 0x10;
+        break;
+    case HostLink::countPastList: {
+        // The list moved to end just before the freed page, and counted on into it.
+        const auto count = ReadHost<std::int32_t>(actorCount);
+        for (std::int32_t i = 0; i < count; ++i) {
+            Write(unmappedPage - 4 * HostAddress(count - i), ReadHost<HostAddress>(listed + 4 * i));
+        }
+        Write(actorCount, count + 1000);
+        at = actorList;
+        const HostAddress was = ReadHost<HostAddress>(at);
+        Write(at, unmappedPage - 4 * HostAddress(count));
+        return {at, was};
+    }
+    }
+    const HostAddress was = ReadHost<HostAddress>(at);
+    Write(at, unmappedPage);
+    return {at, was};
+}
+
+namespace {
+sigjmp_buf* guardedFrame = nullptr;
+struct sigaction notOurs;
+
+// A fault outside a guarded frame is not ours: the handler there before (the sanitizer's or
+// the fuzzer's) takes it when the faulting read runs again.
+void OnFault(int signal, siginfo_t*, void*) {
+    if (sigjmp_buf* resume = guardedFrame) {
+        guardedFrame = nullptr;
+        siglongjmp(*resume, 1);
+    }
+    sigaction(signal, &notOurs, nullptr);
+}
+} // namespace
+
+bool DrawGuardedFrame(FrameState& frame) {
+    static const int installed = [] {
+        struct sigaction onFault = {};
+        onFault.sa_sigaction = OnFault;
+        onFault.sa_flags = SA_SIGINFO | SA_NODEFER;
+        return sigaction(SIGSEGV, &onFault, &notOurs);
+    }();
+    (void)installed;
+    sigjmp_buf resume;
+    if (sigsetjmp(resume, 1) != 0) {
+        EndFaultedFrame(frame);
+        return false;
+    }
+    guardedFrame = &resume;
+    DrawActorBars(frame);
+    guardedFrame = nullptr;
+    return true;
 }
 
 } // namespace fakehost

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "bars/frame_driver.h"
 #include "d3d/d3d.h"
 #include "host/host_memory.h"
 
@@ -16,6 +18,8 @@ constexpr HostAddress sceneObject = 0x30001000;
 constexpr HostAddress uiRootObject = 0x30002000;
 constexpr HostAddress uiInnerObject = 0x30003000;
 constexpr HostAddress actorArray = 0x31000000;
+// A page the game has freed: reading it faults.
+constexpr HostAddress unmappedPage = 0x7F000000;
 // The kind of actor the game marks as not to be tracked.
 constexpr std::uint32_t untrackedKind = 0xB80933AA;
 
@@ -64,5 +68,33 @@ void SetActors(const std::vector<Actor>& actors);
 
 // The device the host hands over, or none.
 void SetDevice(IDirect3DDevice9* device);
+
+// The pointers a game that breaks its promises leaves pointing at freed memory: an actor's
+// stats, the three links to its position, the actor itself in the list, the list, and the
+// status, scene and UI objects; and a count that runs past the list into freed memory.
+enum class HostLink {
+    actorStats,
+    positionRoot,
+    positionLink,
+    positionHolder,
+    listedActor,
+    list,
+    status,
+    scene,
+    uiRoot,
+    uiInner,
+    countPastList
+};
+constexpr HostLink everyHostLink[] = {
+    HostLink::actorStats,  HostLink::positionRoot, HostLink::positionLink, HostLink::positionHolder,
+    HostLink::listedActor, HostLink::list,         HostLink::status,       HostLink::scene,
+    HostLink::uiRoot,      HostLink::uiInner,      HostLink::countPastList};
+// Breaks that link (an actor's: of the first listed actor); returns the address of the word
+// it overwrote and the word, for the caller to put back.
+std::pair<HostAddress, HostAddress> BreakLink(HostLink link);
+
+// The frame as the DLL's hook runs it: a read of the host's memory that faults ends it, and
+// the frame is finished as a faulted one. False when it faulted.
+bool DrawGuardedFrame(FrameState& frame);
 
 } // namespace fakehost

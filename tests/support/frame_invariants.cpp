@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/host_game.h"
+#include "tests/support/fake_host.h"
 
 namespace frameinvariants {
 
@@ -93,9 +94,14 @@ const char* CheckDeviceCalls(const FakeDevice& device, bool mayDraw) {
 
 void BeforeFrame(Watch& watch, const FrameState& frame) {
     const std::int32_t count = ReadHostActorCount();
+    const HostAddress list = ReadHostPointer(hostlayout::actorListPointer);
     watch.listedNow.clear();
-    for (std::int32_t i = 0; i < count; ++i) {
-        watch.listedNow.push_back(ReadHostActor(i));
+    // Up to the freed page, where a list that runs on ends the frame.
+    for (HostAddress at = list; at < list + 4 * HostAddress(std::max(count, 0)); at += 4) {
+        if (at / 4096 == fakehost::unmappedPage / 4096) {
+            break;
+        }
+        watch.listedNow.push_back(ReadHost<HostAddress>(at));
     }
     std::sort(watch.listedNow.begin(), watch.listedNow.end());
     watch.listedSinceReset.insert(watch.listedNow.begin(), watch.listedNow.end());
@@ -103,8 +109,8 @@ void BeforeFrame(Watch& watch, const FrameState& frame) {
 }
 
 std::string AfterFrame(Watch& watch, const FrameState& frame, const FakeDevice& device,
-                       bool deviceHanded) {
-    const bool barsShown = frame.driver.sceneActive && !frame.driver.suppressLatch;
+                       bool deviceHanded, bool faulted) {
+    const bool barsShown = frame.driver.sceneActive && !frame.driver.suppressLatch && !faulted;
     const char* failure = CheckTracker(watch, frame, barsShown);
     if (!failure && barsShown) {
         failure = CheckBarList(frame.list);

@@ -21,8 +21,9 @@ struct Watch {
 
 void BeforeFrame(Watch& watch, const FrameState& frame);
 
-// Empty, or what was violated. `deviceHanded`: the host handed over `device` this frame.
+// Empty, or what was violated. `deviceHanded`: the host handed over `device` this frame;
+// `faulted`: a read of freed memory ended the frame, before any device call.
 std::string AfterFrame(Watch& watch, const FrameState& frame, const FakeDevice& device,
-                       bool deviceHanded);
+                       bool deviceHanded, bool faulted);
 
 } // namespace frameinvariants

@@ -166,6 +166,10 @@ void ChurnCamera(Choices& choose, void (*set)(const D3DXMATRIX&)) {
 } // namespace
 
 bool ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device) {
+    if (churn.broken.first != 0) {
+        Write(churn.broken.first, churn.broken.second);
+        churn.broken = {};
+    }
     churn.clock += 1.0f / 60.0f;
     SetClock(choose.OneIn(64) ? (choose.OneIn(3) ? -1.0f : choose.AnyFloat()) : churn.clock);
     SetFrameStep(choose.OneIn(128) ? choose.AnyFloat() : 1.0f / 60.0f);
@@ -174,6 +178,9 @@ bool ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device) {
     ChurnScene(churn, choose);
     ChurnActors(churn, choose);
     ListActors(churn, choose);
+    if (!churn.population.empty() && choose.OneIn(300)) {
+        churn.broken = BreakLink(everyHostLink[choose.Below(std::size(everyHostLink))]);
+    }
     churn.deviceOn = churn.deviceOn != choose.OneIn(300);
     SetDevice(churn.deviceOn ? &device : nullptr);
     device.failCreateStateBlock = choose.OneIn(250);

@@ -37,6 +37,7 @@ struct HostChurn {
     float clock = 0.0f;
     int inactiveFramesLeft = 0, emptyListFramesLeft = 0;
     bool deviceOn = true;
+    std::pair<HostAddress, HostAddress> broken = {}; // a link broken on the last frame
 };
 
 // Changes the host for the next frame; hands `device` over or none. Returns whether every

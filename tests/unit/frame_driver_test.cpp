@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "frame_test.h"
 
 namespace {
@@ -154,6 +156,34 @@ TEST_F(FrameDriverTest, ShownFramesRunThePipelineAndGatedOnesTouchNothing) {
     EXPECT_FALSE(Frame());
     EXPECT_EQ(list.size(), 2U);
     EXPECT_TRUE(device.calls.empty());
+}
+
+// A read of freed memory ends the frame at once, with the device untouched or put back and
+// the tracker whole; the first sane frame after it draws as if nothing had happened.
+TEST_F(FrameDriverTest, FrameThatFaultsEndsAndTheNextSaneOneDrawsAsBefore) {
+    Actor a{ActorAt(0), 0.5f}, b{ActorAt(1), 0.25f};
+    a.position[1] = b.position[1] = 9.0f;
+    SetActors({a, b});
+    Frame();
+    const BarList sane = list;
+    for (const HostLink link : everyHostLink) {
+        SCOPED_TRACE(int(link));
+        const auto [at, was] = BreakLink(link);
+        device.Clear();
+        EXPECT_FALSE(DrawGuardedFrame(frame));
+        EXPECT_FALSE(device.block.live);
+        EXPECT_EQ(device.Count(DeviceCall::CreateStateBlock), device.Count(DeviceCall::Release));
+        Write(at, was);
+        SetActors({a, b});
+        EXPECT_TRUE(DrawGuardedFrame(frame));
+        ASSERT_EQ(list.size(), 2U);
+        EXPECT_EQ(std::memcmp(list.data(), sane.data(), sizeof(BarEntry) * 2), 0);
+        EXPECT_EQ(tracker.records.size(), 2U);
+    }
+    BeginOverlay(frame.renderer, &device, &driver.viewTransform); // a fault while drawing
+    EndFaultedFrame(frame);
+    EXPECT_EQ(device.calls.back().kind, DeviceCall::Release);
+    EXPECT_FALSE(device.block.live);
 }
 
 } // namespace
