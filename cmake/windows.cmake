@@ -12,6 +12,7 @@ add_library(actorbars SHARED
     ${ACTORBARS_LOGIC_SOURCES}
     module/dll_main.cpp
     module/frame_hook.cpp
+    module/frame_guard.cpp
     ${PROJECT_BINARY_DIR}/version.rc
 )
 target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})

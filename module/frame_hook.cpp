@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "host/host_layout.h"
 #include "module/call_patch.h"
 #include "bars/frame_driver.h"
+#include "module/frame_guard.h"
 
 namespace {
 // The module's one frame state. The runtime constructs it when the library is loaded and
@@ -24,9 +27,15 @@ __attribute__((used, force_align_arg_pointer)) void RunHostFrame() noexcept {
     } catch (...) {
     }
 }
+
+__attribute__((used, force_align_arg_pointer)) void FinishFaultedFrame() noexcept {
+    EndFaultedFrame(moduleFrame);
+}
 }
 
-// Scratch registers are kept too, so the host's callee sees exactly what the host left.
+// Scratch registers are kept too, so the host's callee sees exactly what the host left. The
+// callee-saved ones are kept here as well: a frame that faults resumes at FrameFaulted with
+// the stack as it was before the call and its registers as the fault left them.
 asm(R"(
     .text
     .globl _OnHostFrame
@@ -37,7 +46,25 @@ _OnHostFrame:
     pushl %eax
     pushl %ecx
     pushl %edx
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    pushl %ebp
+    movl %esp, _frameGuard+4
+    movl %fs:0x24, %eax
+    movl %eax, _frameGuard
     call _RunHostFrame
+    jmp 3f
+    .globl _FrameFaulted
+    .def _FrameFaulted; .scl 2; .type 32; .endef
+_FrameFaulted:
+    call _FinishFaultedFrame
+3:
+    movl $0, _frameGuard
+    popl %ebp
+    popl %edi
+    popl %esi
+    popl %ebx
     popl %edx
     popl %ecx
     popl %eax
@@ -48,6 +75,7 @@ _OnHostFrame:
 2:
     ret
 )");
+static_assert(offsetof(FrameGuard, resumeEsp) == 4, "the hook stores esp at +4");
 
 namespace {
 
@@ -73,11 +101,11 @@ bool IsReadableMemory(const void* address, SIZE_T size) {
 
 // The call site will lead into this module for the rest of the process's life: a loader's
 // FreeLibrary must not be able to unmap it.
-bool PinModule() {
-    HMODULE self;
-    return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                  GET_MODULE_HANDLE_EX_FLAG_PIN,
-                              reinterpret_cast<LPCWSTR>(&OnHostFrame), &self) != 0;
+HMODULE PinModule() {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&OnHostFrame), &self);
+    return self;
 }
 
 } // namespace
@@ -88,9 +116,11 @@ void InstallFrameHook() {
     if (!IsReadableMemory(site, callSize) || site[0] != hostlayout::callOpcode) {
         return;
     }
-    if (!PinModule()) {
+    HMODULE self = PinModule();
+    if (self == nullptr) {
         return;
     }
+    InstallFrameGuard(self);
     // Executable as well as writable: another game thread may be running in this page.
     DWORD oldProtect;
     if (!VirtualProtect(site, callSize, PAGE_EXECUTE_READWRITE, &oldProtect)) {
