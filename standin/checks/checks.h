@@ -19,6 +19,10 @@ int CheckDetail(bool passed, const char* name, const char* format, ...)
 int RunHookChecks(const char* modulePath, CalleePlace place);
 int RunForeignSiteCheck(const char* modulePath);
 int RunAllHookChecks(const char* modulePath);
+// One frame call as the game makes it, with esp at the call site `misalign` mod 16: the
+// game's callee ran once with the argument, its result came back, and the registers and
+// stack the game relies on are as it left them.
+int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign);
 
 // The device state the host set before its frame call is what it finds after it.
 int RunStateChecks(HostScene& scene);
@@ -28,5 +32,6 @@ int RunStateChecks(HostScene& scene);
 int RunPixelChecks(HostScene& scene);
 
 // What the host may do to the module and still keep its game: no device for a while, a
-// device that cannot save its state, missing status and UI objects, the loader unloading.
+// device that cannot save its state, missing status and UI objects, pointers into freed
+// memory, a fault of the game's own while the module is loaded, the loader unloading.
 int RunFaultChecks(HostScene& scene, HMODULE module);

@@ -1,5 +1,6 @@
 #include "standin/checks/checks.h"
 #include "standin/checks/frame_capture.h"
+#include "standin/host/host_callee.h"
 #include "standin/host/host_world.h"
 
 namespace {
@@ -125,6 +126,64 @@ int MissingHostObjects(HostScene& scene, Stage& stage) {
     return failed;
 }
 
+// A frame of the module ends at once when its read of the game's memory faults: the game's
+// process lives, its callee is reached with its registers and stack, its device state is
+// kept, and the first sane frame draws the bars again.
+int FreedMemory(HostScene& scene, Stage& stage) {
+    const struct {
+        HostLink link;
+        const char* name;
+    } links[] = {
+        {HostLink::actorStats, "an actor's stats"},
+        {HostLink::positionRoot, "the first link to an actor's position"},
+        {HostLink::positionLink, "the second link to an actor's position"},
+        {HostLink::positionHolder, "the third link to an actor's position"},
+        {HostLink::listedActor, "an actor in the list"},
+        {HostLink::list, "the actor list"},
+        {HostLink::countPastList, "a count running past the list"},
+        {HostLink::status, "the status object"},
+        {HostLink::scene, "the scene object"},
+        {HostLink::uiRoot, "the UI object"},
+        {HostLink::uiInner, "the UI chain's inner object"},
+    };
+    int failed = 0;
+    for (const auto& freed : links) {
+        int broken = 0;
+        for (int frame = 0; frame < faultFrames; ++frame) {
+            stage.clock += stageStep;
+            PublishStage(stage, scene);
+            const BrokenLink link = BreakHostLink(freed.link);
+            const FrameResult r = RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
+            broken += r.stateDifferences != 0 || !r.calleeReached;
+            broken += frame == 0 ? ProbeFrameCall(0xC0FFEE00U, 4) : 0;
+            RestoreHostLink(link);
+        }
+        failed += CheckDetail(broken == 0, "freed memory: the game lives, its state kept", "%s",
+                              freed.name);
+        Capture c;
+        failed += Check(CaptureFrame(stage, scene, stageStep, &c), "the first sane frame") +
+                  ExpectStateKept(c);
+        failed += ExpectBar("  and its bars are back", c, BarPoint(scene, stage.actors[0], 0.5f, 0),
+                            expected::green);
+    }
+    return failed;
+}
+
+// A fault in the game's own code, during a frame call, is the game's to handle.
+int GameFault(HostScene& scene, Stage& stage) {
+    InstallHostFaultHandler();
+    hostCallee.readFrom = FreedHostPage();
+    const std::uint32_t handled = hostCallee.faultsHandled;
+    stage.clock += stageStep;
+    PublishStage(stage, scene);
+    const FrameResult r = RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
+    hostCallee.readFrom = 0;
+    return CheckDetail(r.calleeReached && hostCallee.faultsHandled == handled + 1,
+                       "a fault in the game's callee reaches the game's handler",
+                       "callee reached %d, handled %u", r.calleeReached,
+                       hostCallee.faultsHandled - handled);
+}
+
 int Unloaded(HostScene& scene, Stage& stage, HMODULE module) {
     int failed = Check(module != nullptr && FreeLibrary(module) != 0, "loader's FreeLibrary");
     return failed + ExpectBarsBack(scene, stage, "after FreeLibrary: bars still drawn");
@@ -139,6 +198,8 @@ int RunFaultChecks(HostScene& scene, HMODULE module) {
     failed += NullDevice(scene, stage);
     failed += FailingStateBlock(scene, stage);
     failed += MissingHostObjects(scene, stage);
+    failed += FreedMemory(scene, stage);
+    failed += GameFault(scene, stage);
     failed += Unloaded(scene, stage, module);
     return failed;
 }

@@ -11,6 +11,24 @@
 #include "standin/host/host_callee.h"
 #include "standin/host/module_loader.h"
 
+// One frame call through the probe: the callee ran once with the host's argument, its result
+// came back, and the registers and stack the host relies on are as the host left them.
+int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
+    const std::uint32_t callsBefore = hostCallee.calls;
+    ProbeFrameRoutine(argument, misalign);
+    const CallProbe& p = callProbe;
+    const bool siteAligned = (p.espBefore - probeCallSiteDepth) % 16 == misalign;
+    const bool reached = hostCallee.calls == callsBefore + 1 && hostCallee.lastArgument == argument;
+    const bool result = p.result == HostCalleeResult(argument);
+    const bool saved = p.ebx == probeEbx && p.esi == probeEsi && p.edi == probeEdi &&
+                       p.ebp == probeEbp && p.espAfter == p.espBefore;
+    // The callee sees the call site's return address on top, exactly as the host pushed it.
+    const bool stack = hostCallee.entryEsp == p.espBefore - probeCallSiteDepth - 4;
+    return CheckDetail(siteAligned && reached && result && saved && stack, "frame call",
+                       "arg %#010x esp%%16=%u reached=%d result=%d saved=%d stack=%d", argument,
+                       misalign, reached, result, saved, stack);
+}
+
 namespace {
 
 constexpr std::uint32_t zeroLowByte = 0x12345600;
@@ -29,29 +47,11 @@ HMODULE ModuleAt(std::uint32_t address) {
     return owner;
 }
 
-// One frame call through the probe: the callee ran once with the host's argument, its result
-// came back, and the registers and stack the host relies on are as the host left them.
-int ProbeOnce(std::uint32_t argument, std::uint32_t misalign) {
-    const std::uint32_t callsBefore = hostCallee.calls;
-    ProbeFrameRoutine(argument, misalign);
-    const CallProbe& p = callProbe;
-    const bool siteAligned = (p.espBefore - probeCallSiteDepth) % 16 == misalign;
-    const bool reached = hostCallee.calls == callsBefore + 1 && hostCallee.lastArgument == argument;
-    const bool result = p.result == HostCalleeResult(argument);
-    const bool saved = p.ebx == probeEbx && p.esi == probeEsi && p.edi == probeEdi &&
-                       p.ebp == probeEbp && p.espAfter == p.espBefore;
-    // The callee sees the call site's return address on top, exactly as the host pushed it.
-    const bool stack = hostCallee.entryEsp == p.espBefore - probeCallSiteDepth - 4;
-    return CheckDetail(siteAligned && reached && result && saved && stack, "frame call",
-                       "arg %#010x esp%%16=%u reached=%d result=%d saved=%d stack=%d", argument,
-                       misalign, reached, result, saved, stack);
-}
-
 int ProbeAll() {
     int failed = 0;
     for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte, 0U, 0xFFU}) {
         for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
-            failed += ProbeOnce(argument, misalign);
+            failed += ProbeFrameCall(argument, misalign);
         }
     }
     return failed;
@@ -96,12 +96,12 @@ int RunHookChecks(const char* modulePath, CalleePlace place) {
                           "call site leads into the module", "%#x", hooked);
     failed += ProbeAll();
     failed += ThreadNotificationsLeaveSite();
-    failed += ProbeOnce(zeroLowByte, 4);
+    failed += ProbeFrameCall(zeroLowByte, 4);
 
     failed += Check(FreeLibrary(module) != 0, "FreeLibrary");
     failed += Check(ModuleAt(hooked) == module, "module stays mapped after FreeLibrary");
     for (int frame = 0; frame < 8; ++frame) {
-        failed += ProbeOnce(frame % 2 == 0 ? zeroLowByte : nonzeroLowByte, 8);
+        failed += ProbeFrameCall(frame % 2 == 0 ? zeroLowByte : nonzeroLowByte, 8);
     }
     return failed;
 }

@@ -1,6 +1,7 @@
 #include "standin/host/host_callee.h"
 
 #include <cstddef>
+#include <windows.h>
 
 extern "C" {
 
@@ -15,13 +16,41 @@ HostFrameCalleeBody(std::uint32_t argument) {
 }
 }
 
-// Records esp on entry so the host can tell the hook passed its stack on unchanged.
+// Records esp on entry so the host can tell the hook passed its stack on unchanged, then
+// reads the word at readFrom, if any: a two-byte load the game's handler can step over.
 asm(R"(
     .text
     .globl _HostFrameCallee
     .def _HostFrameCallee; .scl 2; .type 32; .endef
 _HostFrameCallee:
     movl %esp, _hostCallee+8
+    movl _hostCallee+12, %eax
+    testl %eax, %eax
+    jz 1f
+    .globl _HostCalleeRead
+_HostCalleeRead:
+    movl (%eax), %eax
+1:
     jmp _HostFrameCalleeBody
 )");
 static_assert(offsetof(HostCalleeRecord, entryEsp) == 8, "the callee stores esp at +8");
+static_assert(offsetof(HostCalleeRecord, readFrom) == 12, "the callee reads from +12");
+
+extern "C" void HostCalleeRead();
+
+namespace {
+LONG CALLBACK OnCalleeFault(EXCEPTION_POINTERS* fault) {
+    if (fault->ExceptionRecord->ExceptionAddress != reinterpret_cast<void*>(&HostCalleeRead)) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    ++hostCallee.faultsHandled;
+    fault->ContextRecord->Eip += 2; // movl (%eax), %eax
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+} // namespace
+
+void InstallHostFaultHandler() {
+    // Last in line: the module's own handler, first in line, must pass this fault on.
+    static const PVOID handler = AddVectoredExceptionHandler(0, OnCalleeFault);
+    (void)handler;
+}

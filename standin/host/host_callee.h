@@ -6,7 +6,9 @@
 struct HostCalleeRecord {
     std::uint32_t calls;
     std::uint32_t lastArgument;
-    std::uint32_t entryEsp; // esp on entry, return address on top
+    std::uint32_t entryEsp;      // esp on entry, return address on top
+    std::uint32_t readFrom;      // a word the callee reads first, or 0 for none
+    std::uint32_t faultsHandled; // reads of it that faulted and the game's handler took
 };
 
 extern "C" {
@@ -14,6 +16,10 @@ extern HostCalleeRecord hostCallee;
 // cdecl, one argument; its result reaches the host.
 std::uint32_t HostFrameCallee(std::uint32_t argument);
 }
+
+// The game's own handler of its callee's faults: a read of readFrom that faults is counted
+// and stepped over.
+void InstallHostFaultHandler();
 
 // What the callee returns for an argument; the host checks that it reached it.
 inline std::uint32_t HostCalleeResult(std::uint32_t argument) {

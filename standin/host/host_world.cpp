@@ -3,6 +3,8 @@
 #include "host/host_layout.h"
 #include "standin/host/host_memory_write.h"
 
+#include <windows.h>
+
 namespace {
 
 using namespace hostlayout;
@@ -102,4 +104,71 @@ void WriteHostActorList(const int* slots, int count) {
 
 std::uint32_t HostActorAddress(int slot) {
     return ActorAddress(slot);
+}
+
+HostAddress FreedHostPage() {
+    // The page before it is committed, for a list that runs on into it.
+    static const HostAddress freed = [] {
+        constexpr SIZE_T page = 4096;
+        void* pages = VirtualAlloc(nullptr, 2 * page, MEM_RESERVE, PAGE_NOACCESS);
+        VirtualAlloc(pages, page, MEM_COMMIT, PAGE_READWRITE);
+        return AddressOf(static_cast<unsigned char*>(pages)) + HostAddress{page};
+    }();
+    return freed;
+}
+
+BrokenLink BreakHostLink(HostLink link) {
+    const HostAddress freed = FreedHostPage();
+    const HostAddress list = ReadHost<HostAddress>(actorListPointer);
+    const HostAddress actor = ReadHost<HostAddress>(list);
+    const HostAddress root = ReadHost<HostAddress>(actor - actorPositionRootOffset);
+    const std::int32_t count = ReadHost<std::int32_t>(actorCount);
+    HostAddress at = 0, to = freed;
+    switch (link) {
+    case HostLink::actorStats:
+        at = actor + actorStatsOffset;
+        break;
+    case HostLink::positionRoot:
+        at = actor - actorPositionRootOffset;
+        break;
+    case HostLink::positionLink:
+        at = root + positionLink1Offset;
+        break;
+    case HostLink::positionHolder:
+        at = ReadHost<HostAddress>(root + positionLink1Offset);
+        break;
+    case HostLink::listedActor:
+        at = list;
+        break;
+    case HostLink::list:
+        at = actorListPointer;
+        break;
+    case HostLink::status:
+        at = statusPointer;
+        break;
+    case HostLink::scene:
+        at = scenePointer;
+        break;
+    case HostLink::uiRoot:
+        at = uiRootPointer;
+        break;
+    case HostLink::uiInner:
+        at = ReadHost<HostAddress>(uiRootPointer) + uiInnerOffset;
+        break;
+    case HostLink::countPastList:
+        // The list copied to end where the freed page begins, and counted on into it.
+        to = freed - 4 * HostAddress(count);
+        std::memcpy(HostBytes(to), HostBytes(list), 4 * std::size_t(count));
+        WriteHost(actorCount, count + 1000);
+        at = actorListPointer;
+        break;
+    }
+    const BrokenLink broken = {at, ReadHost<HostAddress>(at), count};
+    WriteHost(at, to);
+    return broken;
+}
+
+void RestoreHostLink(const BrokenLink& broken) {
+    WriteHost(broken.at, broken.was);
+    WriteHost(actorCount, broken.count);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "host/host_memory.h"
+
 struct IDirect3DDevice9;
 
 constexpr int maxHostActors = 1024;
@@ -32,3 +34,29 @@ void SetHostMatrices(const float view[16], const float viewProj[16]);
 void WriteHostActor(int slot, const ActorSpec& actor);
 void WriteHostActorList(const int* slots, int count);
 std::uint32_t HostActorAddress(int slot);
+
+// The pointers a game that breaks its promises leaves pointing at freed memory: an actor's
+// stats, the three links to its position, the actor itself in the list, the list, and the
+// status, scene and UI objects; and a count that runs past the list into freed memory.
+enum class HostLink {
+    actorStats,
+    positionRoot,
+    positionLink,
+    positionHolder,
+    listedActor,
+    list,
+    status,
+    scene,
+    uiRoot,
+    uiInner,
+    countPastList
+};
+struct BrokenLink {
+    HostAddress at, was;
+    std::int32_t count;
+};
+// A page reserved and never committed, as memory the game has freed: reading it faults.
+HostAddress FreedHostPage();
+// Breaks that link (an actor's: of the first listed actor) until RestoreHostLink.
+BrokenLink BreakHostLink(HostLink link);
+void RestoreHostLink(const BrokenLink& broken);
