@@ -132,18 +132,18 @@ TEST_F(ActorTrackerTest, DepartedRecordsArePrunedOnePerUpdateLowestFirst) {
 
 // The tracker remembers which record each list index led to. Its memory must follow the
 // list as it reorders and shrinks, and go with the records when the tracker is emptied.
-TEST_F(ActorTrackerTest, RecordsFollowTheListThroughReorderShrinkAndReset) {
+TEST_F(ActorTrackerTest, RecordsFollowTheListThroughShrinkReorderAndReset) {
     const Actor a{ActorAt(0), 0.1f}, b{ActorAt(1), 0.2f}, c{ActorAt(2), 0.3f};
     Update({a, b, c});
-    Update({c, a, b});
-    EXPECT_EQ(Record(c.address).health, 0.7f);
-    EXPECT_EQ(Record(a.address).health, 0.9f);
     Update({a}); // b and c leave; b is pruned
     Update({a}); // then c
     Update({a, b, c});
     EXPECT_EQ(Keys(), (std::vector<HostAddress>{a.address, b.address, c.address}));
+    Update({c, a, b});
+    EXPECT_EQ(Record(c.address).health, 0.7f);
+    EXPECT_EQ(Record(a.address).health, 0.9f);
     ClearTrackedActors(tracker); // as an inactive scene does; the same actors come back
-    Update({a, b, c});
+    Update({c, a, b});
     EXPECT_EQ(Record(b.address).health, 0.8f);
 }
 
