@@ -91,8 +91,9 @@ run_fault() {
     printf '\n'
 }
 
+# The list is read on its own descriptor: what the build and the tests run must not eat it.
 title="" target="" from="" to=""
-while IFS= read -r line || [[ -n "$line" ]]; do
+while IFS= read -r line <&3 || [[ -n "$line" ]]; do
     case "$line" in
     "## "*) title="${line#\#\# }" target="" from="" to="" ;;
     "- "*) from="${line#- }" ;;
@@ -101,7 +102,7 @@ while IFS= read -r line || [[ -n "$line" ]]; do
     "" | "#"*) ;;
     *) target="$line" ;;
     esac
-done <"$list"
+done 3<"$list" </dev/null
 build || true
 
 total=$((caught + missed))

@@ -118,52 +118,33 @@ HostAddress FreedHostPage() {
 }
 
 BrokenLink BreakHostLink(HostLink link) {
-    const HostAddress freed = FreedHostPage();
     const HostAddress list = ReadHost<HostAddress>(actorListPointer);
     const HostAddress actor = ReadHost<HostAddress>(list);
     const HostAddress root = ReadHost<HostAddress>(actor - actorPositionRootOffset);
+    const HostAddress link1 = root + positionLink1Offset;
+    const HostAddress uiInner = ReadHost<HostAddress>(uiRootPointer) + uiInnerOffset;
     const std::int32_t count = ReadHost<std::int32_t>(actorCount);
-    HostAddress at = 0, to = freed;
-    switch (link) {
-    case HostLink::actorStats:
-        at = actor + actorStatsOffset;
-        break;
-    case HostLink::positionRoot:
-        at = actor - actorPositionRootOffset;
-        break;
-    case HostLink::positionLink:
-        at = root + positionLink1Offset;
-        break;
-    case HostLink::positionHolder:
-        at = ReadHost<HostAddress>(root + positionLink1Offset);
-        break;
-    case HostLink::listedActor:
-        at = list;
-        break;
-    case HostLink::list:
-        at = actorListPointer;
-        break;
-    case HostLink::status:
-        at = statusPointer;
-        break;
-    case HostLink::scene:
-        at = scenePointer;
-        break;
-    case HostLink::uiRoot:
-        at = uiRootPointer;
-        break;
-    case HostLink::uiInner:
-        at = ReadHost<HostAddress>(uiRootPointer) + uiInnerOffset;
-        break;
-    case HostLink::countPastList:
+    // Where each link's word lies, in the order of HostLink.
+    const HostAddress words[] = {actor + actorStatsOffset,
+                                 actor - actorPositionRootOffset,
+                                 link1,
+                                 ReadHost<HostAddress>(link1),
+                                 list,
+                                 actorListPointer,
+                                 statusPointer,
+                                 scenePointer,
+                                 uiRootPointer,
+                                 uiInner,
+                                 actorListPointer};
+    const HostAddress at = words[int(link)];
+    const BrokenLink broken = {at, ReadHost<HostAddress>(at), count};
+    HostAddress to = FreedHostPage();
+    if (link == HostLink::countPastList) {
         // The list copied to end where the freed page begins, and counted on into it.
-        to = freed - 4 * HostAddress(count);
+        to -= 4 * HostAddress(count);
         std::memcpy(HostBytes(to), HostBytes(list), 4 * std::size_t(count));
         WriteHost(actorCount, count + 1000);
-        at = actorListPointer;
-        break;
     }
-    const BrokenLink broken = {at, ReadHost<HostAddress>(at), count};
     WriteHost(at, to);
     return broken;
 }

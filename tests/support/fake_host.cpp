@@ -113,57 +113,30 @@ void SetDevice(IDirect3DDevice9* device) {
 }
 
 std::pair<HostAddress, HostAddress> BreakLink(HostLink link) {
-    const HostAddress listed = ReadHost<HostAddress>(actorList);
-    const HostAddress actor = ReadHost<HostAddress>(listed);
+    const HostAddress list = ReadHost<HostAddress>(actorList);
+    const HostAddress actor = ReadHost<HostAddress>(list);
     const HostAddress root = ReadHost<HostAddress>(actor - 0x34);
-    HostAddress at = 0;
-    switch (link) {
-    case HostLink::actorStats:
-        at = actor + 0x4C;
-        break;
-    case HostLink::positionRoot:
-        at = actor - 0x34;
-        break;
-    case HostLink::positionLink:
-        at = root + 0x30;
-        break;
-    case HostLink::positionHolder:
-        at = ReadHost<HostAddress>(root + 0x30);
-        break;
-    case HostLink::listedActor:
-        at = listed;
-        break;
-    case HostLink::list:
-        at = actorList;
-        break;
-    case HostLink::status:
-        at = statusPointer;
-        break;
-    case HostLink::scene:
-        at = scenePointer;
-        break;
-    case HostLink::uiRoot:
-        at = uiRootPointer;
-        break;
-    case HostLink::uiInner:
-        at = ReadHost<HostAddress>(uiRootPointer) + 0x10;
-        break;
-    case HostLink::countPastList: {
-        // The list moved to end just before the freed page, and counted on into it.
-        const auto count = ReadHost<std::int32_t>(actorCount);
+    const auto count = ReadHost<std::int32_t>(actorCount);
+    // Where each link's word lies, in the order of HostLink.
+    const HostAddress words[] = {actor + 0x4C,  actor - 0x34,
+                                 root + 0x30,   ReadHost<HostAddress>(root + 0x30),
+                                 list,          actorList,
+                                 statusPointer, scenePointer,
+                                 uiRootPointer, ReadHost<HostAddress>(uiRootPointer) + 0x10,
+                                 actorList};
+    const HostAddress at = words[int(link)];
+    const std::pair<HostAddress, HostAddress> broken = {at, ReadHost<HostAddress>(at)};
+    HostAddress to = unmappedPage;
+    if (link == HostLink::countPastList) {
+        // The list moved to end where the freed page begins, and counted on into it.
+        to -= 4 * HostAddress(count);
         for (std::int32_t i = 0; i < count; ++i) {
-            Write(unmappedPage - 4 * HostAddress(count - i), ReadHost<HostAddress>(listed + 4 * i));
+            Write(to + 4 * HostAddress(i), ReadHost<HostAddress>(list + 4 * HostAddress(i)));
         }
         Write(actorCount, count + 1000);
-        at = actorList;
-        const HostAddress was = ReadHost<HostAddress>(at);
-        Write(at, unmappedPage - 4 * HostAddress(count));
-        return {at, was};
     }
-    }
-    const HostAddress was = ReadHost<HostAddress>(at);
-    Write(at, unmappedPage);
-    return {at, was};
+    Write(at, to);
+    return broken;
 }
 
 namespace {

@@ -1,5 +1,4 @@
 #include "frame_test.h"
-#include "tests/support/counting_allocator.h"
 
 namespace {
 
@@ -151,27 +150,6 @@ TEST_F(BarAnimationTest, AnchorIsTheLiftedPositionInHostAxes) {
     EXPECT_EQ(entry.anchor.y, -2.0f);
     EXPECT_EQ(entry.anchor.z, 4.15f);
     EXPECT_EQ(entry.anchor.w, 1.0f);
-}
-
-// A list that cannot grow keeps the bars it has, and every record's timers still advance;
-// once grown, frames allocate nothing.
-TEST_F(BarAnimationTest, ListKeepsItsStorageAndSurvivesRunningOutOfMemory) {
-    for (std::uint32_t i = 0; i < 40; ++i) {
-        Place(i, 0.0f);
-    }
-    list.reserve(2);
-    countingallocator::failAllocations = true;
-    Build(0.1f);
-    countingallocator::failAllocations = false;
-    EXPECT_EQ(list.size(), 2U);
-    for (const auto& record : tracker.records) {
-        EXPECT_EQ(record.second.bar.deathTime, 0.1f);
-    }
-    Build(0.0f);
-    const std::size_t allocations = countingallocator::allocations;
-    Build(0.0f);
-    EXPECT_EQ(countingallocator::allocations, allocations);
-    EXPECT_EQ(list.size(), 40U);
 }
 
 } // namespace
