@@ -100,7 +100,7 @@ enum class Flow { steady, churn };
 // Every actor the scene can list is written to host memory once; a frame only rewrites the
 // host's actor array where actors are replaced, and the clock.
 struct Scene {
-    FrameState frame; // as at load when the scene is made
+    FrameState state; // as at load when the scene is made
     Flow flow;
     std::int32_t listedCount;
     std::vector<HostAddress> addresses; // every address the scene may list
@@ -210,7 +210,7 @@ void NextFrame(Scene& scene) {
 // valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
 inline void RunFrame(Scene& scene, bool wholeFrame) {
     NextFrame(scene);
-    FrameState& m = scene.frame;
+    FrameState& m = scene.state;
     if (wholeFrame) {
         DrawActorBars(m);
     } else {
@@ -238,7 +238,7 @@ void WarmUp(Scene& scene, bool wholeFrame) {
     int sincePeak = 0;
     for (int i = 0; i < maxFrames && (i < minFrames || sincePeak < framesWithoutNewPeak); ++i) {
         RunFrame(scene, wholeFrame);
-        const std::size_t records = scene.frame.tracker.records.size();
+        const std::size_t records = scene.state.tracker.records.size();
         sincePeak = records > peak ? 0 : sincePeak + 1;
         peak = records > peak ? records : peak;
     }
@@ -260,8 +260,8 @@ void Report(benchmark::State& state, const Scene& scene, std::int32_t count,
     }
     state.counters["allocs/frame"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
-    state.counters["bars"] = static_cast<double>(scene.frame.list.size());
-    state.counters["records"] = static_cast<double>(scene.frame.tracker.records.size());
+    state.counters["bars"] = static_cast<double>(scene.state.list.size());
+    state.counters["records"] = static_cast<double>(scene.state.tracker.records.size());
 }
 
 void WholeFrame(benchmark::State& state, Flow flow) {
