@@ -64,8 +64,9 @@ struct ListedActor {
     std::uint32_t engaged;
 };
 
+// An untracked actor's other fields are left unread: nothing reads them.
 ListedActor ReadListedActor(std::size_t index) {
-    ListedActor actor{};
+    ListedActor actor;
     actor.address = ReadHostActor(static_cast<std::int32_t>(index));
     actor.tracked = ReadActorKind(actor.address) != hostlayout::untrackedActorKind;
     if (actor.tracked) {

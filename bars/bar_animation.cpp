@@ -24,6 +24,8 @@ bool IsDead(float health) {
 
 ColorRGBA FillColorFor(float h) {
     const double health = h;
+    // Unrolled, the walk is the chain of comparisons it stands for.
+#pragma GCC unroll 8
     for (const HealthBand& band : healthBands) {
         if (health > band.above) {
             return band.fill;
@@ -47,6 +49,11 @@ float NearFade(float depth) {
 // 1 until the fade begins, 0 from its end on.
 float FarFade(float depth) {
     return Clamp01Fade(0.0f - (depth - farFadeEnd) / farFadeLength);
+}
+
+// x - x is exactly 0 for every float but the infinities and NaN.
+bool IsFinite(float x) {
+    return x - x == 0.0f;
 }
 
 float PositiveOrZero(float value) {
@@ -129,9 +136,9 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     const float opacity = FarFade(anchor.z) * (NearFade(anchor.z) * deathFade);
     // A NaN anchor or opacity (bad host positions, camera or clock) gets no bar: it would
     // break the depth sort and the colour packing. Nor does an infinite side or height: the
-    // bar's edges could come out NaN.
-    if (!std::isfinite(anchor.x) || !std::isfinite(anchor.y) || std::isnan(anchor.z) ||
-        !(opacity > 0.0f)) {
+    // bar's edges could come out NaN. Side and height are checked as their sum, one test for
+    // both; a sum past the largest float is no place for a bar either.
+    if (!IsFinite(anchor.x + anchor.y) || std::isnan(anchor.z) || !(opacity > 0.0f)) {
         return false;
     }
 

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Instructions per measured frame of each benchmark named, counted by callgrind: every
-# measured frame goes through MeasuredFrame, which warm-up frames do not use, and each
-# shown frame calls BuildBarList once.
+# measured frame goes through one call of MeasuredFrame, which warm-up frames do not use.
 # Usage: bench/count-instructions.sh [frame_bench] [benchmark ...]
 #   bench/count-instructions.sh build/bench/bench/frame_bench WholeFrameSteady/1000
 set -euo pipefail
@@ -19,6 +18,6 @@ for name in "$@"; do
         "$bench" --benchmark_filter="^$name\$" --benchmark_min_time=0.01 >/dev/null 2>&1
     total=$(callgrind_annotate "$out" | awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1 }')
     frames=$(callgrind_annotate --inclusive=yes --tree=calling "$out" |
-        sed -nE 's/.*> .*BuildBarList.*\(([0-9,]+)x\).*/\1/p' | head -1 | tr -d ,)
+        sed -nE 's/.*> .*MeasuredFrame.*\(([0-9,]+)x\).*/\1/p' | head -1 | tr -d ,)
     echo "$name $((total / frames)) instructions/frame ($frames frames)"
 done

@@ -18,11 +18,12 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
 }
 
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m) {
+    const float x = v->x, y = v->y, z = v->z;
     D3DXVECTOR4 r;
-    float* result[4] = {&r.x, &r.y, &r.z, &r.w};
-    for (int c = 0; c < 4; ++c) {
-        *result[c] = v->x * m->m[0][c] + v->y * m->m[1][c] + v->z * m->m[2][c] + m->m[3][c];
-    }
+    r.x = x * m->m[0][0] + y * m->m[1][0] + z * m->m[2][0] + m->m[3][0];
+    r.y = x * m->m[0][1] + y * m->m[1][1] + z * m->m[2][1] + m->m[3][1];
+    r.z = x * m->m[0][2] + y * m->m[1][2] + z * m->m[2][2] + m->m[3][2];
+    r.w = x * m->m[0][3] + y * m->m[1][3] + z * m->m[2][3] + m->m[3][3];
     *out = r;
     return out;
 }
