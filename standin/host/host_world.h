@@ -55,7 +55,7 @@ struct BrokenLink {
     HostAddress at, was;
     std::int32_t count;
 };
-// A page reserved and never committed, as memory the game has freed: reading it faults.
+// A page never mapped, standing for memory the game has freed: reading it faults.
 HostAddress FreedHostPage();
 // Breaks that link (an actor's: of the first listed actor) until RestoreHostLink.
 BrokenLink BreakHostLink(HostLink link);
