@@ -91,9 +91,11 @@ run_fault() {
     printf '\n'
 }
 
-# The list is read on its own descriptor: what the build and the tests run must not eat it.
+# The list is read whole first: a build or a test that reads its standard input, or an
+# inherited descriptor, must not eat it.
+mapfile -t lines <"$list"
 title="" target="" from="" to=""
-while IFS= read -r line <&3 || [[ -n "$line" ]]; do
+for line in "${lines[@]}"; do
     case "$line" in
     "## "*) title="${line#\#\# }" target="" from="" to="" ;;
     "- "*) from="${line#- }" ;;
@@ -102,7 +104,7 @@ while IFS= read -r line <&3 || [[ -n "$line" ]]; do
     "" | "#"*) ;;
     *) target="$line" ;;
     esac
-done 3<"$list" </dev/null
+done </dev/null
 build || true
 
 total=$((caught + missed))
