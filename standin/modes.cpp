@@ -94,7 +94,9 @@ const Mode modes[] = {
      StateMode},
     {"pixels", "the bars' pixels, where and as the player must see them", Needs::sceneAndModule,
      PixelMode},
-    {"faults", "no device, no state blocks, no status or UI objects, the loader unloading",
+    {"faults",
+     "no device, no state blocks, no status or UI objects, pointers into freed memory, a "
+     "fault of the game's own, the loader unloading",
      Needs::sceneAndModule, FaultMode},
     {"demo", "plays the built-in scenarios, or --scenario FILE, and writes the pictures (--out)",
      Needs::sceneAndModule, DemoMode},
