@@ -56,6 +56,12 @@ run_in_session() {
     exit "$status"
 }
 
+# Where 32-bit code runs under qemu's user-mode emulator, Wine cannot resume a thread from
+# an exception handler: the stand-in host's checks of such faults are skipped there.
+if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+    export ACTORBARS_EMULATED=1
+fi
+
 if [[ "${ACTORBARS_WINE_READY:-}" == 1 ]]; then
     run_in_session "$@"
 fi
