@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/host_memory.h"
+#include "standin/host/host_link.h"
 
 struct IDirect3DDevice9;
 
@@ -35,22 +36,6 @@ void WriteHostActor(int slot, const ActorSpec& actor);
 void WriteHostActorList(const int* slots, int count);
 std::uint32_t HostActorAddress(int slot);
 
-// The pointers a game that breaks its promises leaves pointing at freed memory: an actor's
-// stats, the three links to its position, the actor itself in the list, the list, and the
-// status, scene and UI objects; and a count that runs past the list into freed memory.
-enum class HostLink {
-    actorStats,
-    positionRoot,
-    positionLink,
-    positionHolder,
-    listedActor,
-    list,
-    status,
-    scene,
-    uiRoot,
-    uiInner,
-    countPastList
-};
 struct BrokenLink {
     HostAddress at, was;
     std::int32_t count;

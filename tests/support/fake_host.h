@@ -9,6 +9,7 @@
 #include "bars/frame_driver.h"
 #include "d3d/d3d.h"
 #include "host/host_memory.h"
+#include "standin/host/host_link.h"
 
 namespace fakehost {
 
@@ -69,26 +70,6 @@ void SetActors(const std::vector<Actor>& actors);
 // The device the host hands over, or none.
 void SetDevice(IDirect3DDevice9* device);
 
-// The pointers a game that breaks its promises leaves pointing at freed memory: an actor's
-// stats, the three links to its position, the actor itself in the list, the list, and the
-// status, scene and UI objects; and a count that runs past the list into freed memory.
-enum class HostLink {
-    actorStats,
-    positionRoot,
-    positionLink,
-    positionHolder,
-    listedActor,
-    list,
-    status,
-    scene,
-    uiRoot,
-    uiInner,
-    countPastList
-};
-constexpr HostLink everyHostLink[] = {
-    HostLink::actorStats,  HostLink::positionRoot, HostLink::positionLink, HostLink::positionHolder,
-    HostLink::listedActor, HostLink::list,         HostLink::status,       HostLink::scene,
-    HostLink::uiRoot,      HostLink::uiInner,      HostLink::countPastList};
 // Breaks that link (an actor's: of the first listed actor); returns the address of the word
 // it overwrote and the word, for the caller to put back.
 std::pair<HostAddress, HostAddress> BreakLink(HostLink link);
