@@ -51,11 +51,6 @@ float FarFade(float depth) {
     return Clamp01Fade(0.0f - (depth - farFadeEnd) / farFadeLength);
 }
 
-// x - x is exactly 0 for every float but the infinities and NaN.
-bool IsFinite(float x) {
-    return x - x == 0.0f;
-}
-
 float PositiveOrZero(float value) {
     return value > 0.0f ? value : 0.0f;
 }
@@ -138,7 +133,7 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     // break the depth sort and the colour packing. Nor does an infinite side or height: the
     // bar's edges could come out NaN. Side and height are checked as their sum, one test for
     // both; a sum past the largest float is no place for a bar either.
-    if (!IsFinite(anchor.x + anchor.y) || std::isnan(anchor.z) || !(opacity > 0.0f)) {
+    if (!std::isfinite(anchor.x + anchor.y) || std::isnan(anchor.z) || !(opacity > 0.0f)) {
         return false;
     }
 
