@@ -35,11 +35,11 @@ constexpr int pixelTolerance = 8;
 
 } // namespace expected
 
-// Where on screen a point of an actor's bar lies: `along` 0..1 from the bar's left edge to
-// its right, `up` in world units above the bar's centre line. View x runs along world y
-// and view y along world z for the host's camera.
-inline ScreenPoint BarPoint(const HostScene& scene, const StageActor& actor, float along,
-                            float up) {
+// Where on screen a point of an actor's bar lies, by default its centre: `along` 0..1 from
+// the bar's left edge to its right, `up` in world units above the bar's centre line. View x
+// runs along world y and view y along world z for the host's camera.
+inline ScreenPoint BarPoint(const HostScene& scene, const StageActor& actor, float along = 0.5f,
+                            float up = 0.0f) {
     const D3DXVECTOR3 point(actor.world.x, actor.world.y + (along - 0.5f) * expected::barWidth,
                             actor.world.z + expected::anchorLift + up);
     return ProjectToScreen(scene.camera, point);

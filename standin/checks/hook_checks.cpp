@@ -1,42 +1,24 @@
 #include "standin/checks/checks.h"
 
+#include <array>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <windows.h>
 
 #include "host/host_layout.h"
-#include "standin/checks/call_probe.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/module_loader.h"
-
-// One frame call through the probe: the callee ran once with the host's argument, its result
-// came back, and the registers and stack the host relies on are as the host left them.
-int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
-    const std::uint32_t callsBefore = hostCallee.calls;
-    ProbeFrameRoutine(argument, misalign);
-    const CallProbe& p = callProbe;
-    const bool siteAligned = (p.espBefore - probeCallSiteDepth) % 16 == misalign;
-    const bool reached = hostCallee.calls == callsBefore + 1 && hostCallee.lastArgument == argument;
-    const bool result = p.result == HostCalleeResult(argument);
-    const bool saved = p.ebx == probeEbx && p.esi == probeEsi && p.edi == probeEdi &&
-                       p.ebp == probeEbp && p.espAfter == p.espBefore;
-    // The callee sees the call site's return address on top, exactly as the host pushed it.
-    const bool stack = hostCallee.entryEsp == p.espBefore - probeCallSiteDepth - 4;
-    return CheckDetail(siteAligned && reached && result && saved && stack, "frame call",
-                       "arg %#010x esp%%16=%u reached=%d result=%d saved=%d stack=%d", argument,
-                       misalign, reached, result, saved, stack);
-}
 
 namespace {
 
 constexpr std::uint32_t zeroLowByte = 0x12345600;
 constexpr std::uint32_t nonzeroLowByte = 0xABCDEF5A;
 
-bool SameSite(const unsigned char a[hostlayout::callLength],
-              const unsigned char b[hostlayout::callLength]) {
-    return std::memcmp(a, b, hostlayout::callLength) == 0;
+std::array<unsigned char, hostlayout::callLength> CallSiteBytes() {
+    std::array<unsigned char, hostlayout::callLength> bytes;
+    ReadCallSite(bytes.data());
+    return bytes;
 }
 
 HMODULE ModuleAt(std::uint32_t address) {
@@ -47,55 +29,46 @@ HMODULE ModuleAt(std::uint32_t address) {
     return owner;
 }
 
-int ProbeAll() {
-    int failed = 0;
-    for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte, 0U, 0xFFU}) {
-        for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
-            failed += ProbeFrameCall(argument, misalign);
-        }
-    }
-    return failed;
-}
-
 DWORD WINAPI IdleThread(LPVOID) {
     return 0;
 }
 
-// Thread attach and detach reach the module's entry; neither may patch again.
-int ThreadNotificationsLeaveSite() {
-    unsigned char before[hostlayout::callLength];
-    ReadCallSite(before);
-    HANDLE thread = CreateThread(nullptr, 0, IdleThread, nullptr, 0, nullptr);
-    const bool ran = thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
-    if (thread != nullptr) {
-        CloseHandle(thread);
-    }
-    unsigned char after[hostlayout::callLength];
-    ReadCallSite(after);
-    return Check(ran && SameSite(before, after), "thread attach/detach leave the call site");
+// A copy of the module under another name loads as a module of its own.
+std::string ModuleCopy(const char* modulePath, const char* tag) {
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    const std::string copy = std::string(directory) + "actorbars-" + tag + ".dll";
+    return CopyFileA(modulePath, copy.c_str(), FALSE) ? copy : std::string();
 }
 
 } // namespace
 
 int RunHookChecks(const char* modulePath, CalleePlace place) {
-    int failed = 0;
     const std::uint32_t hostTarget = CallSiteTarget();
-    failed += CheckDetail(hostTarget != 0 && (place == CalleePlace::below) ==
-                                                 (hostTarget < hostlayout::callNextInstruction),
-                          "host call site", "callee %#x (%s)", hostTarget,
-                          place == CalleePlace::below ? "below" : "above");
+    int failed = CheckDetail(hostTarget != 0 && (place == CalleePlace::below) ==
+                                                    (hostTarget < hostlayout::callNextInstruction),
+                             "host call site", "callee %#x (%s)", hostTarget,
+                             place == CalleePlace::below ? "below" : "above");
     failed += Check(CallFrameRoutine(7) == HostCalleeResult(7), "frame call before the module");
-
     HMODULE module = LoadModule(modulePath);
-    failed += Check(module != nullptr, "LoadLibrary");
-    if (module == nullptr) {
-        return failed;
+    if (Check(module != nullptr, "LoadLibrary") != 0) {
+        return failed + 1;
     }
     const std::uint32_t hooked = CallSiteTarget();
     failed += CheckDetail(hooked != hostTarget && ModuleAt(hooked) == module,
                           "call site leads into the module", "%#x", hooked);
-    failed += ProbeAll();
-    failed += ThreadNotificationsLeaveSite();
+    for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte, 0U, 0xFFU}) {
+        for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
+            failed += ProbeFrameCall(argument, misalign);
+        }
+    }
+
+    // Thread attach and detach reach the module's entry; neither may patch again.
+    const auto site = CallSiteBytes();
+    HANDLE thread = CreateThread(nullptr, 0, IdleThread, nullptr, 0, nullptr);
+    const bool ran = thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0 &&
+                     CloseHandle(thread);
+    failed += Check(ran && CallSiteBytes() == site, "thread attach/detach leave the call site");
     failed += ProbeFrameCall(zeroLowByte, 4);
 
     failed += Check(FreeLibrary(module) != 0, "FreeLibrary");
@@ -107,15 +80,10 @@ int RunHookChecks(const char* modulePath, CalleePlace place) {
 }
 
 int RunForeignSiteCheck(const char* modulePath) {
-    int failed = 0;
     WriteForeignRoutine();
-    unsigned char before[hostlayout::callLength];
-    ReadCallSite(before);
-    HMODULE module = LoadModule(modulePath);
-    failed += Check(module != nullptr, "LoadLibrary");
-    unsigned char after[hostlayout::callLength];
-    ReadCallSite(after);
-    failed += Check(SameSite(before, after), "a call site without 0xE8 is left alone");
+    const auto before = CallSiteBytes();
+    int failed = Check(LoadModule(modulePath) != nullptr, "LoadLibrary");
+    failed += Check(CallSiteBytes() == before, "a call site without 0xE8 is left alone");
     MEMORY_BASIC_INFORMATION info;
     VirtualQuery(reinterpret_cast<void*>(static_cast<std::uintptr_t>(frameRoutine)), &info,
                  sizeof info);
@@ -123,18 +91,6 @@ int RunForeignSiteCheck(const char* modulePath) {
     failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
     return failed;
 }
-
-namespace {
-
-// A copy of the module under another name loads as a module of its own.
-std::string ModuleCopy(const char* modulePath, const char* tag) {
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    const std::string copy = std::string(directory) + "actorbars-" + tag + ".dll";
-    return CopyFileA(modulePath, copy.c_str(), FALSE) ? copy : std::string();
-}
-
-} // namespace
 
 int RunAllHookChecks(const char* modulePath) {
     const std::string foreign = ModuleCopy(modulePath, "foreign");

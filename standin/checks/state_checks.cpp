@@ -1,26 +1,12 @@
 #include "standin/checks/checks.h"
 
-#include "standin/host/stage.h"
-
-namespace {
-
-constexpr int checkedFrames = 12;
-
-void SetUpStage(Stage& stage) {
-    stage = {};
-    stage.actors[0] = StandingActor(6.0f, -2.0f, 0.0f);
-    stage.actors[1] = StandingActor(7.0f, 1.5f, 0.4f);
-    stage.actors[2] = StandingActor(20.0f, -6.0f, 1.0f);
-    stage.count = 3;
-}
-
-} // namespace
+#include "standin/checks/frame_capture.h"
 
 int RunStateChecks(HostScene& scene) {
-    static Stage stage;
-    SetUpStage(stage);
+    Stage& stage = NewStage({StandingActor(6.0f, -2.0f, 0.0f), StandingActor(7.0f, 1.5f, 0.4f),
+                             StandingActor(20.0f, -6.0f, 1.0f)});
     int failed = 0;
-    for (int frame = 0; frame < checkedFrames; ++frame) {
+    for (int frame = 0; frame < 12; ++frame) {
         if (frame == 4) {
             stage.actors[0].damage = 0.7f; // a trail quad joins the draws
         }
