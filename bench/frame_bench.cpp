@@ -153,6 +153,8 @@ Actor MakeActor(HostAddress address, std::uint32_t n, Flow flow, const Camera& c
     return a;
 }
 
+constexpr HostAddress actorArray = 0x31000000;
+
 void WriteListSlot(std::size_t slot, HostAddress address) {
     Write(actorArray + static_cast<HostAddress>(slot) * hostlayout::actorListEntrySize, address);
 }
@@ -163,8 +165,8 @@ void WriteListSlot(std::size_t slot, HostAddress address) {
 void MakeScene(Scene& scene, std::int32_t count, Flow flow) {
     ResetHost();
     const Camera camera = MakeCamera();
-    SetViewMatrix(camera.view);
-    SetViewProjMatrix(camera.viewProj);
+    Write(viewMatrix, camera.view);
+    Write(viewProjMatrix, camera.viewProj);
     SetDevice(&nullDevice);
 
     scene.flow = flow;
@@ -186,8 +188,8 @@ void MakeScene(Scene& scene, std::int32_t count, Flow flow) {
         }
     }
     Write(hostlayout::actorListPointer, actorArray);
-    SetActorCount(count);
-    SetClock(scene.clock);
+    Write(actorCount, count);
+    Write(gameClock, scene.clock);
 }
 
 // Actor k's second address is k + 2n.
@@ -221,7 +223,7 @@ void NextFrame(Scene& scene) {
     }
     ++scene.frame;
     scene.clock += frameSeconds;
-    SetClock(scene.clock);
+    Write(gameClock, scene.clock);
 }
 
 // Kept out of line, and not used to warm up, so that a profiler can collect exactly the

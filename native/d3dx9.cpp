@@ -32,40 +32,24 @@ D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3D
 // use invert exactly. A singular matrix leaves the output untouched and returns null, as
 // the real function does.
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMATRIX* in) {
-    D3DXMATRIX a = *in;
-    D3DXMATRIX inverse{};
+    D3DXMATRIX a = *in, inverse = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     float det = 1.0f;
-    for (int i = 0; i < 4; ++i) {
-        inverse.m[i][i] = 1.0f;
-    }
-    for (int c = 0; c < 4; ++c) {
+    for (int c = 0; c < 4 && det != 0.0f; ++c) {
         int pivot = c;
-        while (pivot < 4 && a.m[pivot][c] == 0.0f) {
+        while (pivot < 3 && a.m[pivot][c] == 0.0f) {
             ++pivot;
         }
-        if (pivot == 4) {
-            if (determinant) {
-                *determinant = 0.0f;
-            }
-            return nullptr;
-        }
-        if (pivot != c) {
-            std::swap(a.m[pivot], a.m[c]);
-            std::swap(inverse.m[pivot], inverse.m[c]);
-            det = -det;
-        }
+        std::swap(a.m[pivot], a.m[c]);
+        std::swap(inverse.m[pivot], inverse.m[c]);
         const float p = a.m[c][c];
-        det *= p;
-        for (int k = 0; k < 4; ++k) {
+        det *= pivot != c ? -p : p;
+        for (int k = 0; k < 4 && p != 0.0f; ++k) {
             a.m[c][k] /= p;
             inverse.m[c][k] /= p;
         }
-        for (int r = 0; r < 4; ++r) {
-            const float f = a.m[r][c];
-            if (r == c || f == 0.0f) {
-                continue;
-            }
-            for (int k = 0; k < 4; ++k) {
+        for (int r = 0; r < 4 && p != 0.0f; ++r) {
+            const float f = r == c ? 0.0f : a.m[r][c];
+            for (int k = 0; k < 4 && f != 0.0f; ++k) {
                 a.m[r][k] -= f * a.m[c][k];
                 inverse.m[r][k] -= f * inverse.m[c][k];
             }
@@ -73,6 +57,9 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMAT
     }
     if (determinant) {
         *determinant = det;
+    }
+    if (det == 0.0f) {
+        return nullptr;
     }
     *out = inverse;
     return out;

@@ -33,11 +33,10 @@ std::size_t writtenCount = 0;
 bool tooManyWritten = false;
 
 constexpr std::size_t pageSize = 4096;
-HostAddress unmapped[64];
-std::size_t unmappedCount = 0;
+HostAddress freedPage = 0;
 
 void Protect(HostAddress page, int protection) {
-    if (mprotect(hostMemory + page, pageSize, protection) != 0) {
+    if (mprotect(hostMemory + page - page % pageSize, pageSize, protection) != 0) {
         std::perror("protecting native host memory");
         std::abort();
     }
@@ -63,19 +62,8 @@ void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size) {
     std::memcpy(hostMemory + address, bytes, size);
 }
 
-void UnmapHostPage(HostAddress address) {
-    if (unmappedCount == std::size(unmapped)) {
-        std::fprintf(stderr, "more than %zu unmapped host pages\n", std::size(unmapped));
-        std::abort();
-    }
-    unmapped[unmappedCount] = address - address % pageSize;
-    Protect(unmapped[unmappedCount++], PROT_NONE);
-}
-
-void ResetHostMemory() {
-    while (unmappedCount > 0) {
-        Protect(unmapped[--unmappedCount], PROT_READ | PROT_WRITE);
-    }
+void ResetHostMemory(HostAddress freed) {
+    Protect(freedPage, PROT_READ | PROT_WRITE);
     if (tooManyWritten && madvise(hostMemory, hostAddressSpace, MADV_DONTNEED) != 0) {
         std::perror("dropping native host memory");
         std::abort();
@@ -85,4 +73,6 @@ void ResetHostMemory() {
     }
     writtenCount = 0;
     tooManyWritten = false;
+    freedPage = freed;
+    Protect(freedPage, PROT_NONE);
 }

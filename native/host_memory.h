@@ -16,11 +16,9 @@ inline const unsigned char* HostBytes(HostAddress address) {
 
 // Stands in for the host writing its own memory.
 void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size);
-// Forgets everything written: every byte reads 0 again, every page is readable again.
-void ResetHostMemory();
-// Makes the 4 KiB page that holds `address` unreadable, as memory the game has freed: a read
-// of it raises SIGSEGV.
-void UnmapHostPage(HostAddress address);
+// Forgets everything written: every byte reads 0 again. The 4 KiB page that holds `freed`
+// becomes unreadable, as memory the game has freed: a read of it raises SIGSEGV.
+void ResetHostMemory(HostAddress freed);
 
 struct IDirect3DDevice9;
 // A native device cannot live at a 32-bit address: the host's device word is a handle, and

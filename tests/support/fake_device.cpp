@@ -8,14 +8,6 @@ HRESULT FakeDevice::Log(K::Kind kind, std::uint32_t a, std::uint32_t b, std::uin
     return D3D_OK;
 }
 
-std::size_t FakeDevice::Count(K::Kind kind) const {
-    std::size_t n = 0;
-    for (const DeviceCall& call : calls) {
-        n += call.kind == kind;
-    }
-    return n;
-}
-
 HRESULT FakeDevice::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9** out) {
     *out = failCreateStateBlock ? nullptr : &block;
     block.live = block.live || *out != nullptr;

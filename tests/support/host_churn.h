@@ -2,17 +2,21 @@
 // die, revive, stop being engaged, change kind, lose their stats, leave (several at once
 // now and then) and come back at their old address or a fresh one; the list reorders,
 // repeats an address or goes to zero or below; scenes close and reopen; status, UI chain,
-// clock, frame step and camera go null, NaN or wild; the device goes and comes, fails to
-// make state blocks, and the heap runs dry. Every choice comes from a Choices: the fuzz
-// target's input, or the soak's pseudo-random numbers.
+// clock, frame step and camera go null, NaN or wild; a pointer the module follows leads
+// into freed memory; the device goes and comes, fails to make state blocks, and the heap
+// runs dry. Every choice comes from a Choices: the fuzz target's input, or the soak's
+// pseudo-random numbers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "tests/support/fake_device.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/frame_invariants.h"
 
 struct Choices {
     const std::uint8_t* data = nullptr; // the bytes to take choices from, or null
@@ -28,18 +32,21 @@ struct Choices {
     bool Exhausted() const { return data != nullptr && size == 0; }
 };
 
+// The host's actors are in slots, each at its own address; the list draws on the slots.
 struct HostChurn {
-    std::uint32_t addressSlots; // fresh addresses cycle through this many
-    std::size_t maxPopulation;
-    std::vector<fakehost::Actor> population = {}; // listed, in list order
-    std::vector<HostAddress> departed = {};       // recently left: may come back
-    std::uint32_t nextSlot = 0;
+    std::vector<fakehost::Actor> actors; // one a slot: as many slots as addresses
+    std::size_t maxListed;
+    std::vector<std::uint32_t> listed = {}; // slots, in list order
     float clock = 0.0f;
-    int inactiveFramesLeft = 0, emptyListFramesLeft = 0;
+    int inactiveFramesLeft = 0;
     bool deviceOn = true;
     std::pair<HostAddress, HostAddress> broken = {}; // a link broken on the last frame
+    std::set<HostAddress> listedSinceReset = {};     // since the tracker was last emptied
 };
 
-// Changes the host for the next frame; hands `device` over or none. Returns whether every
-// allocation is to fail on that frame.
-bool ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device);
+// Changes the host, then runs the frame as the DLL's hook runs it, with `device` logging
+// unless `silent` (it is silent too on a frame without memory, where its log may not
+// grow), and checks the invariants. Empty, or what was violated; `faulted` tells whether a
+// read of freed memory ended the frame.
+std::string RunChurnedFrame(HostChurn& churn, Choices& choose, FakeDevice& device,
+                            FrameState& frame, bool silent, bool& faulted);

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "frame_test.h"
 
 namespace {
@@ -6,7 +8,7 @@ namespace {
 // its depth axis, a record at (0, -1.15, 0) lifted by 1.15 stands at exactly that depth.
 class BarAnimationTest : public FrameTest {
   protected:
-    D3DXMATRIX view = Identity();
+    D3DXMATRIX view = identity;
 
     void SetUp() override {
         FrameTest::SetUp();
@@ -30,10 +32,8 @@ class BarAnimationTest : public FrameTest {
 };
 
 void ExpectColor(const ColorRGBA& c, float r, float g, float b, float a) {
-    EXPECT_EQ(c.r, r);
-    EXPECT_EQ(c.g, g);
-    EXPECT_EQ(c.b, b);
-    EXPECT_EQ(c.a, a);
+    EXPECT_TRUE(c.r == r && c.g == g && c.b == b && c.a == a)
+        << c.r << ' ' << c.g << ' ' << c.b << ' ' << c.a;
 }
 
 // At death the drain rate latches at 0.75, or the trail when that is more, and the hold is
@@ -140,10 +140,8 @@ TEST_F(BarAnimationTest, BarsFadeInNearAndOutFar) {
 
 // The anchor is (z, -x, y + 1.15) of the host's position, through the view matrix.
 TEST_F(BarAnimationTest, AnchorIsTheLiftedPositionInHostAxes) {
-    BarState& bar = Place(0, 1.0f);
-    bar.position[0] = 2.0f;
-    bar.position[1] = 3.0f;
-    bar.position[2] = 4.0f;
+    const float position[3] = {2.0f, 3.0f, 4.0f};
+    std::copy_n(position, 3, Place(0, 1.0f).position);
     view.m[3][2] = 0.0f;
     const BarEntry entry = Build(0.0f);
     EXPECT_EQ(entry.anchor.x, 4.0f);

@@ -16,7 +16,7 @@ TEST_F(FrameDriverTest, ClockStartsAtZeroPassesAnyStepOnAndStartsOverAtMinusOne)
         {-2.0f, -44.0f}, // other negative readings are ordinary
     };
     for (const auto& r : readings) {
-        SetClock(r[0]);
+        Write(gameClock, r[0]);
         Frame();
         EXPECT_EQ(frame.clock.frameDelta, r[1]) << "clock " << r[0];
     }
@@ -50,12 +50,8 @@ TEST_F(FrameDriverTest, LatchSetsEarlyInAFlaggedSceneAndOnlyModeThreeClearsIt) {
     SetUiFlag(1);
     for (const Call& c : calls) {
         SetScene(c.active);
-        SetFrameStep(c.step);
-        if (c.mode < 0) {
-            ClearStatus();
-        } else {
-            SetStatus(c.level, std::uint32_t(c.mode));
-        }
+        Write(frameStep, c.step);
+        c.mode < 0 ? Clear(statusPointer) : SetStatus(c.level, std::uint32_t(c.mode));
         EXPECT_EQ(Frame(), c.shown) << "call " << &c - calls;
         EXPECT_EQ(driver.suppressLatch, c.latch) << "call " << &c - calls;
     }
@@ -63,14 +59,14 @@ TEST_F(FrameDriverTest, LatchSetsEarlyInAFlaggedSceneAndOnlyModeThreeClearsIt) {
 
 TEST_F(FrameDriverTest, SceneTimeSumsStepsAndAnInactiveSceneEmptiesTheTrackerEveryCall) {
     SetActors({{ActorAt(0)}, {ActorAt(1)}});
-    SetFrameStep(0.25f);
+    Write(frameStep, 0.25f);
     Frame();
     SetScene(2); // nonzero is active
     EXPECT_TRUE(Frame());
     EXPECT_EQ(driver.sceneTime, 0.5f);
     EXPECT_EQ(tracker.records.size(), 2U);
     for (int call = 0; call < 2; ++call) {
-        call == 0 ? SetScene(0) : ClearScene(); // no scene object counts as inactive
+        call == 0 ? SetScene(0) : Clear(scenePointer); // no scene object counts as inactive
         EXPECT_FALSE(Frame());
         EXPECT_TRUE(tracker.records.empty());
         EXPECT_EQ(driver.sceneTime, 0.0f);
@@ -83,13 +79,13 @@ TEST_F(FrameDriverTest, SceneTimeSumsStepsAndAnInactiveSceneEmptiesTheTrackerEve
 
 TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
     SetUiFlag(7);
-    SetFrameStep(2.0f); // past the latch's window
+    Write(frameStep, 2.0f); // past the latch's window
     Frame();
-    ClearUiRoot();
+    Clear(uiRootPointer);
     Frame();
     EXPECT_EQ(driver.uiFlag, 7);
     SetUiFlag(0);
-    ClearUiInner();
+    Clear(uiInnerPointer);
     Frame();
     EXPECT_EQ(driver.uiFlag, 7);
 }
@@ -98,61 +94,46 @@ TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
 // that holds still keeps its product; a change of either matrix, down to one bit, is worked
 // out again; a singular view leaves last frame's product to be multiplied again.
 TEST_F(FrameDriverTest, ViewTransformFollowsTheHostCamera) {
-    D3DXMATRIX view = Identity(), viewProj = Identity();
+    D3DXMATRIX view = identity, viewProj = identity;
     view.m[3][0] = 2.0f; // the camera 2 units along x
-    SetViewMatrix(view);
+    Write(viewMatrix, view);
     Frame();
     Frame();
     EXPECT_EQ(driver.viewTransform.m[3][0], -2.0f);
     viewProj.m[0][0] = 3.0f;
-    SetViewProjMatrix(viewProj);
+    Write(viewProjMatrix, viewProj);
     Frame();
     EXPECT_EQ(driver.viewTransform.m[3][0], -6.0f) << "undo the camera, then scale x by 3";
     EXPECT_EQ(driver.viewTransform.m[0][0], 3.0f);
     view.m[3][0] = std::nextafter(2.0f, 3.0f);
-    SetViewMatrix(view);
+    Write(viewMatrix, view);
     Frame();
     EXPECT_EQ(driver.viewTransform.m[3][0], -3.0f * std::nextafter(2.0f, 3.0f));
-    SetViewMatrix(D3DXMATRIX{});
+    Write(viewMatrix, D3DXMATRIX{});
     Frame();
     EXPECT_EQ(driver.viewTransform.m[0][0], 9.0f) << "3 x 3";
     Frame();
     EXPECT_EQ(driver.viewTransform.m[0][0], 27.0f);
 }
 
-// A shown frame runs the whole pipeline with this frame's time, and hands the device the
-// view transform; a gated one leaves the list as the last shown frame left it.
-TEST_F(FrameDriverTest, ShownFramesRunThePipelineAndGatedOnesTouchNothing) {
-    SetClock(1.0f);
-    EXPECT_TRUE(Frame());
-    EXPECT_EQ(device.calls.size(), 41U) << "an empty tracker still opens and closes the overlay";
+// A shown frame runs the whole pipeline with this frame's time and hands the device the
+// view transform; without a device the model runs all the same.
+TEST_F(FrameDriverTest, ShownFramesRunThePipelineWithOrWithoutADevice) {
     Actor idle{ActorAt(0)}, engaged{ActorAt(1)};
     idle.engaged = 0;
     idle.position[1] = engaged.position[1] = 9.0f;
     SetActors({idle});
+    Write(gameClock, 1.0f);
     Frame();
-    SetClock(1.5f);
+    Write(gameClock, 1.5f);
     device.Clear();
-    Frame();
+    EXPECT_TRUE(Frame());
     EXPECT_EQ(Record(idle.address).hideTime, 0.0001f + 0.5f) << "started, then this frame's time";
     EXPECT_EQ(device.calls[3].pointer, &driver.viewTransform) << "the device's view transform";
-    EXPECT_EQ(device.calls.size(), 41U + 5) << "a fill and four outlines; the rest as before";
-
-    SetUiFlag(1);
-    SetFrameStep(0.0f);
-    SetScene(0);
-    Frame();
-    SetScene(1);
-    SetActorCount(0);
-    device.Clear();
-    EXPECT_FALSE(Frame()) << "latched";
-    EXPECT_TRUE(device.calls.empty());
-    EXPECT_EQ(list.size(), 1U);
-
-    SetDevice(nullptr); // no device: the model runs, the device sees nothing
-    SetFrameStep(2.0f);
-    SetStatus(0.0f, 3);
+    EXPECT_EQ(device.calls.size(), 41U + 5) << "the overlay's 41, a fill and four outlines";
+    SetDevice(nullptr);
     SetActors({idle, engaged});
+    device.Clear();
     EXPECT_FALSE(Frame());
     EXPECT_EQ(list.size(), 2U);
     EXPECT_TRUE(device.calls.empty());

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <limits>
-
 #include "overlay/bar_geometry.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/fake_host.h"
@@ -19,7 +17,7 @@ class OverlayTest : public ::testing::Test {
   protected:
     FakeDevice device;
     OverlayRenderer renderer; // as at load
-    D3DXMATRIX view = fakehost::Identity();
+    D3DXMATRIX view = fakehost::identity;
 
     // What one overlay frame draws, between the pipeline and the restore.
     template <class Draw> std::vector<DeviceCall> Draws(Draw draw) {
@@ -58,36 +56,14 @@ TEST_F(OverlayTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresTheHostsStat
     for (const auto& ts : stages) {
         expected.push_back({K::SetTextureStageState, ts[0], ts[1], ts[2]});
     }
-    expected.push_back({K::SetSamplerState, 0, 6, 2});
-    expected.push_back({K::SetSamplerState, 0, 5, 2});
-    expected.push_back({K::Apply, 1});
-    expected.push_back({K::Release, 1});
+    expected.insert(expected.end(), {{K::SetSamplerState, 0, 6, 2},
+                                     {K::SetSamplerState, 0, 5, 2},
+                                     {K::Apply, 1},
+                                     {K::Release, 1}});
     EXPECT_TRUE(Draws([] {}).empty());
     EXPECT_EQ(device.calls, expected);
-    EXPECT_EQ(device.calls[2].pointer, &renderer.identityMatrix);
     EXPECT_EQ(device.calls[3].pointer, &view);
-    EXPECT_EQ(device.calls[4].pointer, &renderer.identityMatrix);
     EXPECT_EQ(device.calls[7].pointer, nullptr) << "the game's texture would tint the bars";
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(renderer.identityMatrix.m[i / 4][i % 4], i % 5 == 0 ? 1.0f : 0.0f);
-    }
-}
-
-// Without a device, or when the host's state could not be saved, nothing is touched.
-TEST_F(OverlayTest, NoDeviceOrNoStateBlockMeansNoCallAtAll) {
-    BeginOverlay(renderer, &device, &view);
-    EndOverlay(renderer);
-    device.Clear();
-    BeginOverlay(renderer, nullptr, &view);
-    DrawPolyline(renderer, red, 2, P(0), P(1));
-    EndOverlay(renderer);
-    EXPECT_TRUE(device.calls.empty()) << "nor the last frame's released block";
-    device.failCreateStateBlock = true;
-    BeginOverlay(renderer, &device, &view);
-    DrawPolyline(renderer, red, 2, P(0), P(1));
-    DrawBar(renderer, BarEntry{});
-    EndOverlay(renderer);
-    EXPECT_EQ(device.calls.size(), 1U) << "the failed CreateStateBlock only";
 }
 
 // One line strip through the first 64 points at most; w is ignored; fewer than two points
@@ -112,58 +88,45 @@ TEST_F(OverlayTest, PolylineIsOneLineStripOfAtMostSixtyFourPoints) {
 }
 
 // Anchor (0, 0, 10), health 0.5, trail 0.8: the fill spans x -0.7 to 0, the trail 0 to 0.42,
-// both over y -0.065 to 0.065; the outline runs round the corners four times.
+// both over y -0.065 to 0.065, as two triangles from the lower left; then the outline runs
+// round the corners four times. Each colour is its components x 255, truncated.
 TEST_F(OverlayTest, BarIsFillTrailAndFourOutlines) {
-    BarEntry entry{};
-    entry.anchor = {0.0f, 0.0f, 10.0f, 7.0f};
-    entry.frameColor = {1.0f, 1.0f, 1.0f, 0.7f};
-    entry.fillColor = {1.0f, 1.0f, 0.0f, 0.7f};
-    entry.trailColor = {0.9f, 0.9f, 0.9f, 0.7f};
-    entry.health = 0.5f;
-    entry.trailHealth = 0.8f;
+    const ColorRGBA white = {1, 1, 1, 0.7f}, yellow = {1, 1, 0, 0.7f},
+                    grey = {0.9f, 0.9f, 0.9f, 0.7f};
+    BarEntry entry = {{0, 0, 10, 7}, white, yellow, grey, 0.5f, 0.8f};
     const auto draws = Draws([&] { DrawBar(renderer, entry); });
+    const float h = 0.065f, l = -0.7f, r = 0.7f, t = 0.42f;
+    struct Draw {
+        std::uint32_t type, primitives, vertices;
+        D3DCOLOR color;
+        float xy[8][2];
+    };
+    const Draw fill = {
+        D3DPT_TRIANGLELIST, 2, 6, 0xB2FFFF00U, {{l, -h}, {0, -h}, {0, h}, {0, h}, {l, h}, {l, -h}}};
+    const Draw trail = {
+        D3DPT_TRIANGLELIST, 2, 6, 0xB2E5E5E5U, {{0, -h}, {t, -h}, {t, h}, {t, h}, {0, h}, {0, -h}}};
+    const Draw outline = {D3DPT_LINESTRIP,
+                          7,
+                          8,
+                          0xB2FFFFFFU,
+                          {{l, -h}, {r, -h}, {r, -h}, {r, h}, {r, h}, {l, h}, {l, h}, {l, -h}}};
+    const Draw expected[] = {fill, trail, outline, outline, outline, outline};
     ASSERT_EQ(draws.size(), 6U);
-    const float h = 0.065f, quadX[2][2] = {{-0.7f, 0.0f}, {0.0f, 0.42f}};
-    const D3DCOLOR quadColor[2] = {0xB2FFFF00U, 0xB2E5E5E5U};
-    for (int q = 0; q < 2; ++q) {
-        EXPECT_EQ(draws[q], (DeviceCall{K::DrawPrimitiveUP, D3DPT_TRIANGLELIST, 2, 16}));
-        const float x0 = quadX[q][0], x1 = quadX[q][1];
-        const float corners[6][2] = {{x0, -h}, {x1, -h}, {x1, h}, {x1, h}, {x0, h}, {x0, -h}};
-        for (int i = 0; i < 6; ++i) {
-            const OverlayVertex& v = Vertices(draws[q])[i];
-            EXPECT_FLOAT_EQ(v.x, corners[i][0]) << q << i;
-            EXPECT_EQ(v.y, corners[i][1]) << q << i;
+    for (std::size_t d = 0; d < 6; ++d) {
+        const Draw& e = expected[d];
+        EXPECT_EQ(draws[d], (DeviceCall{K::DrawPrimitiveUP, e.type, e.primitives, 16})) << d;
+        for (std::uint32_t i = 0; i < e.vertices; ++i) {
+            const OverlayVertex& v = Vertices(draws[d])[i];
+            EXPECT_FLOAT_EQ(v.x, e.xy[i][0]) << d << i;
+            EXPECT_EQ(v.y, e.xy[i][1]) << d << i;
             EXPECT_EQ(v.z, 10.0f);
-            EXPECT_EQ(v.diffuse, quadColor[q]);
-        }
-    }
-    const float outline[8][2] = {{-0.7f, -h}, {0.7f, -h}, {0.7f, -h}, {0.7f, h},
-                                 {0.7f, h},   {-0.7f, h}, {-0.7f, h}, {-0.7f, -h}};
-    for (int pass = 2; pass < 6; ++pass) {
-        EXPECT_EQ(draws[pass], (DeviceCall{K::DrawPrimitiveUP, D3DPT_LINESTRIP, 7, 16}));
-        for (int i = 0; i < 8; ++i) {
-            const OverlayVertex& v = Vertices(draws[pass])[i];
-            EXPECT_EQ(v.x, outline[i][0]);
-            EXPECT_EQ(v.y, outline[i][1]);
-            EXPECT_EQ(v.z, 10.0f);
-            EXPECT_EQ(v.diffuse, 0xB2FFFFFFU);
+            EXPECT_EQ(v.diffuse, e.color);
         }
     }
     entry.trailHealth = entry.health = 1.0f; // no trail where it equals health
     const auto full = Draws([&] { DrawBar(renderer, entry); });
     ASSERT_EQ(full.size(), 5U);
     EXPECT_EQ(Vertices(full[0])[1].x, 0.7f) << "a full fill reaches the right edge";
-}
-
-// Each component x 255 in float, truncated: 0.7 packs to 0xB2 and 0.5 to 0x7F. Out of range
-// and NaN stay in their byte.
-TEST(PackColor, TruncatesEachComponentIntoArgbBytes) {
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(PackColor({1.0f, 0.0f, 0.0f, 0.7f}), 0xB2FF0000U);
-    EXPECT_EQ(PackColor({0.5f, 0.5f, 0.0f, 0.5f}), 0x7F7F7F00U);
-    EXPECT_EQ(PackColor({0.0f, 0.0f, 1.0f, 1.0f}), 0xFF0000FFU);
-    EXPECT_EQ(PackColor({nan, 2.0f, -inf, 0.0f}), 0x0000FF00U);
 }
 
 } // namespace
