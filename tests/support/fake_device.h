@@ -1,4 +1,4 @@
-// The one device of the native tests, the soak, the fuzz target and the benchmark. It logs
+// The one device of the native tests, the soak and the fuzz target. It logs
 // every call into storage kept from frame to frame, so that logging allocates nothing once
 // it has grown; silent, it logs nothing and only hands out its state block.
 #pragma once
