@@ -39,10 +39,13 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMAT
         while (pivot < 3 && a.m[pivot][c] == 0.0f) {
             ++pivot;
         }
-        std::swap(a.m[pivot], a.m[c]);
-        std::swap(inverse.m[pivot], inverse.m[c]);
+        if (pivot != c) {
+            std::swap(a.m[pivot], a.m[c]);
+            std::swap(inverse.m[pivot], inverse.m[c]);
+            det = -det;
+        }
         const float p = a.m[c][c];
-        det *= pivot != c ? -p : p;
+        det *= p;
         for (int k = 0; k < 4 && p != 0.0f; ++k) {
             a.m[c][k] /= p;
             inverse.m[c][k] /= p;
