@@ -15,7 +15,6 @@ using D3DCOLOR = std::uint32_t;
 
 constexpr HRESULT D3D_OK = 0;
 constexpr HRESULT D3DERR_INVALIDCALL = static_cast<HRESULT>(0x8876086CU);
-#define SUCCEEDED(hr) ((HRESULT)(hr) >= 0)
 #define FAILED(hr) ((HRESULT)(hr) < 0)
 #define TRUE 1
 #define FALSE 0
