@@ -114,8 +114,7 @@ void DrawActorBars(FrameState& frame) {
     EndOverlay(frame.renderer);
 }
 
+// EndOverlay does nothing unless the overlay began: it puts back only a block it holds.
 void EndFaultedFrame(FrameState& frame) {
-    if (frame.renderer.stateBlock != nullptr) {
-        EndOverlay(frame.renderer);
-    }
+    EndOverlay(frame.renderer);
 }
