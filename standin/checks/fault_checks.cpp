@@ -124,18 +124,8 @@ int RunFaultChecks(HostScene& scene, HMODULE module) {
     failed += UnderFault(scene, stage, "status and UI pointers null: bars drawn", true);
     SetHostStatus(true, 1.0f, 3);
     SetHostUiFlag(true, 0);
-    // Under qemu's user-mode emulator (where the kernel cannot run 32-bit code) Wine does not
-    // resume a thread from an exception handler: the context a handler changes is not taken up
-    // and the read faults again, or, left by a jump, the thread's signals stay blocked. Neither
-    // the module's handler nor the game's can work there, so these checks say they are skipped
-    // and run wherever 32-bit code runs natively (scripts/with-wine.sh sets the variable).
-    if (GetEnvironmentVariableA("ACTORBARS_EMULATED", nullptr, 0) != 0) {
-        std::printf(
-            "skip faults the module or the game must resume from: Wine under qemu cannot\n");
-    } else {
-        failed += FreedMemory(scene, stage);
-        failed += GameFault(scene, stage);
-    }
+    failed += FreedMemory(scene, stage);
+    failed += GameFault(scene, stage);
     failed += Check(module != nullptr && FreeLibrary(module) != 0, "loader's FreeLibrary");
     return failed + UnderFault(scene, stage, "after FreeLibrary: bars still drawn", true);
 }
