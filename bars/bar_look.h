@@ -13,8 +13,10 @@ namespace barlook {
 constexpr float colorAlpha = 0.7f;
 
 // The fill's colour by health, from the top: the first row whose lower bound the health
-// lies strictly above. Bounds compare in double, so a float that rounds just above a bound
-// (0.8f > 0.8) takes the colour above it. The last row takes everything else.
+// lies strictly above; the last row takes everything else. Bounds compare in double, and
+// health is 1 - the game's damage ratio in float, so a boundary falls on either side: ratios
+// 0.2 and 0.4 leave 0.8f and 0.6f, just above their bounds (the colour above), but 0.6 and
+// 0.8 leave 0.39999998 and 0.19999999, just below theirs (the colour below).
 struct HealthBand {
     double above;
     ColorRGBA fill;
@@ -61,5 +63,9 @@ constexpr float blinkOffset = 0.5f;
 
 // A bar goes this long after its actor stops being engaged.
 constexpr float hideTimeout = 2.0f;
+
+// The game's status can hold bars off only at the start of a scene: the suppression latch
+// (bars/frame_driver.cpp) is set only while the scene has run less than this.
+constexpr float latchSceneTimeLimit = 1.0f;
 
 } // namespace barlook

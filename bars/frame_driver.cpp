@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "bars/bar_look.h"
 #include "host/host_game.h"
 #include "overlay/bar_geometry.h"
 
@@ -12,9 +13,8 @@ namespace {
 constexpr std::uint32_t statusModeClearsLatch = 3;
 constexpr std::uint32_t absentStatusMode = 0;
 
-// The latch can only be set early in a scene: below this many seconds of scene time, and
-// while the host's status level is below this.
-constexpr float latchSceneTimeLimit = 1.0f;
+// The latch can only be set early in a scene (barlook::latchSceneTimeLimit), and while the
+// host's status level is below this.
 constexpr float latchStatusLevelLimit = 1.0f;
 
 void SampleHostStatus(FrameDriverState& driver) {
@@ -77,7 +77,7 @@ void RefreshUiFlag(FrameDriverState& driver) {
 void UpdateSuppressLatch(FrameDriverState& driver) {
     // Strict comparisons: exactly at a limit, or NaN, the latch is not set.
     const bool setCondition = driver.sceneActive && driver.uiFlag != 0 &&
-                              latchSceneTimeLimit > driver.sceneTime &&
+                              barlook::latchSceneTimeLimit > driver.sceneTime &&
                               latchStatusLevelLimit > driver.statusLevel;
     if (setCondition) {
         driver.suppressLatch = true;
