@@ -4,7 +4,8 @@
 
 namespace {
 
-// Records are placed straight into the tracker. Through the identity camera shifted along
+// Records are placed straight into the tracker, but for the bands' test, which writes the
+// game's damage ratio and updates the tracker from it. Through the identity camera shifted along
 // its depth axis, a record at (0, -1.15, 0) lifted by 1.15 stands at exactly that depth.
 class BarAnimationTest : public FrameTest {
   protected:
@@ -107,20 +108,35 @@ TEST_F(BarAnimationTest, BarOfAnActorNoLongerEngagedGoesAfterExactlyTwoSeconds) 
     EXPECT_EQ(bar.hideTime, 2.0001f);
 }
 
-// Bands compare in double: each band's float bound lies just above it, in the band above.
-TEST_F(BarAnimationTest, FillColourFollowsTheHealthBands) {
+// The game writes a damage ratio; health is 1 - ratio in float, compared in double. The
+// boundary ratios 0.2 and 0.4 leave floats just above 0.8 and 0.6, the colour above; 0.6
+// and 0.8 leave floats just below 0.4 and 0.2, the colour below. The ratio one float away
+// on the other side of each boundary crosses it.
+TEST_F(BarAnimationTest, FillColourFollowsTheHealthBandsOfTheGamesDamageRatio) {
     const struct {
-        float health, r, g, b;
+        float damage, r, g, b;
     } bands[] = {
-        {1.5f, 0, 1, 0},    {0.8f, 0, 1, 0},  {0.6f, 0.75f, 1, 0.375f}, {0.4f, 1, 1, 0},
-        {0.2f, 1, 0.5f, 0}, {0.19f, 1, 0, 0}, {0.0f, 1, 0, 0},
+        {-0.5f, 0, 1, 0},                 // health 1.5, no upper bound: green
+        {0.2f, 0, 1, 0},                  // 0.800000012: green
+        {0.200000018f, 0.75f, 1, 0.375f}, // 0.799999952: yellow-green
+        {0.4f, 0.75f, 1, 0.375f},         // 0.600000024: yellow-green
+        {0.400000036f, 1, 1, 0},          // 0.599999964: yellow
+        {0.599999964f, 1, 1, 0},          // 0.400000036: yellow
+        {0.6f, 1, 0.5f, 0},               // 0.399999976: orange
+        {0.799999952f, 1, 0.5f, 0},       // 0.200000048: orange
+        {0.8f, 1, 0, 0},                  // 0.199999988: red
+        {1.0f, 1, 0, 0},                  // 0, dead: red
     };
+    Actor actor{ActorAt(0)};
+    actor.position[1] = -1.15f;
     for (const auto& band : bands) {
-        Place(0, band.health);
+        actor.damageRatio = band.damage;
+        SetActors({actor});
+        UpdateTrackedActors(tracker);
         const BarEntry entry = Build(0.0f);
-        SCOPED_TRACE(band.health);
+        SCOPED_TRACE(band.damage);
         ExpectColor(entry.fillColor, band.r, band.g, band.b, 0.7f);
-        EXPECT_EQ(entry.health, band.health) << "no upper bound";
+        EXPECT_EQ(entry.health, 1.0f - band.damage);
     }
 }
 
