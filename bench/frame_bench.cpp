@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bars/bar_look.h"
 #include "host/host_game.h"
 #include "tests/support/counting_allocator.h"
 #include "tests/support/fake_host.h"
@@ -106,12 +107,13 @@ float Uniform(std::uint32_t& seed, float lo, float hi) {
 }
 
 // The host position whose bar anchor lands at view-space (vx, vy, depth): the anchor is
-// (z, -x, y + 1.15) in world axes, seen through the camera.
+// (z, -x, y + the lift) in world axes, seen through the camera. The lift is the module's
+// own, so that a modder who changes it still gets every actor in view.
 void PlaceInView(const Camera& c, float vx, float vy, float depth, float position[3]) {
     const Vec3 p =
         Add(c.eye, Add(Scale(c.right, vx), Add(Scale(c.up, vy), Scale(c.forward, depth))));
     position[0] = -p.y;
-    position[1] = p.z - 1.15f;
+    position[1] = p.z - barlook::anchorLift;
     position[2] = p.x;
 }
 
