@@ -2,15 +2,28 @@
 # Installs what is missing, builds the module and the stand-in host, plays the built-in
 # scenarios under Wine + Xvfb (one bar's life, then a fight), writes the pictures to
 # out/demo/, makes the fight's film into an animated GIF and prints the module's cost per
-# frame.
+# frame. With --dxvk first, all of it on DXVK's Direct3D 9 instead of Wine's own, into
+# out/demo-dxvk/, and it counts the pixels in which its game.png differs from Wine's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake --preset win32 >/dev/null
+standin=build/win32/standin/standin.exe
+out=out/demo
+if [[ "${1:-}" == --dxvk ]]; then
+    shift
+    dxvk="$(scripts/build-dxvk.sh)"
+    cmake --preset win32 -DACTORBARS_DXVK_D3D9="$dxvk" >/dev/null
+    # The copy of the stand-in host beside DXVK's d3d9.dll, which Wine loads instead of
+    # its own; lavapipe, Mesa's software Vulkan, as in the tests.
+    standin=build/win32/tests/e2e/dxvk/standin.exe
+    out=out/demo-dxvk
+    export WINEDLLOVERRIDES="d3d9=n" VK_ICD_FILENAMES=/usr/share/vulkan/icd.d/lvp_icd.i686.json
+else
+    cmake --preset win32 >/dev/null
+fi
 cmake --build --preset win32
 
-out=out/demo
 # A clean folder: a shorter film must not leave frames of an older one behind.
 rm -rf "$out"
 mkdir -p "$out"
@@ -19,10 +32,9 @@ mkdir -p "$out"
 # times both).
 scripts/with-wine.sh bash -c '
     set -e
-    scripts/with-wine.sh build/win32/standin/standin.exe demo --module dist/actorbars.dll \
-        --out "$1" "${@:2}"
-    scripts/with-wine.sh build/win32/standin/standin.exe timing-null --module dist/actorbars.dll
-' demo "$out" "$@"
+    scripts/with-wine.sh "$1" demo --module dist/actorbars.dll --out "$2" "${@:3}"
+    scripts/with-wine.sh "$1" timing-null --module dist/actorbars.dll
+' demo "$standin" "$out" "$@"
 
 # Debian's ImageMagick, named by its path: another convert earlier on PATH is not the one
 # scripts/setup.sh installs. The still and the film keep the band of the frame where the
@@ -37,5 +49,11 @@ if compgen -G "$out/fight/*.png" >/dev/null; then
         -layers Optimize "$out/fight.gif"
 fi
 
+if [[ "$out" == out/demo-dxvk && $# == 0 && -e out/demo/game.png && -e "$out/game.png" ]]; then
+    # compare prints the count on standard error and exits 1 when the pictures differ.
+    differ="$(/usr/bin/compare -metric AE out/demo/game.png "$out/game.png" \
+        "$out/game-differs.png" 2>&1 || true)"
+    echo "game.png: $differ pixels differ from Wine's own Direct3D 9 (red in $out/game-differs.png)"
+fi
 echo "pictures: $(pwd)/$out (game.png a still, fight.gif the fight, bar-life.png the contact"
 echo "sheet of one bar's life, bar-life.txt its legend)"

@@ -12,6 +12,7 @@ packages=(
     git clang-format cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 mingw-w64-i686-dev libstb-dev
     wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386
+    meson glslang-tools dpkg-dev mesa-vulkan-drivers:i386 libvulkan1:i386
     imagemagick
 )
 

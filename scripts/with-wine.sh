@@ -65,8 +65,8 @@ command -v wine >/dev/null && command -v xvfb-run >/dev/null ||
 
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
-# No .NET or HTML runtime installers in a new prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No .NET or HTML runtime installers in a new prefix. A caller's own overrides come after.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 # What the checks need from a session, and no more: every program a session starts costs
 # its boot time, several times more under an emulator. Plug and play, the event log (the network-
