@@ -120,7 +120,7 @@ if [[ ! -e "$prefix/.made" ]]; then
     flock 9
     if [[ ! -e "$prefix/.made" ]]; then
         start=$(date +%s)
-        echo "with-wine: making the Wine prefix $prefix (seconds natively, half a minute under an emulator)" >&2
+        echo "with-wine: making the Wine prefix $prefix (seconds natively, about a minute under an emulator)" >&2
         rm -rf "$prefix.new"
         trap 'WINEPREFIX="$prefix.new" wineserver -k >/dev/null 2>&1 || true' EXIT
         WINEPREFIX="$prefix.new" make_prefix
