@@ -153,7 +153,6 @@ boot_session() {
     if ! WINEDEBUG=-all,err+environ wine cmd.exe /c exit </dev/null >"$log" 2>&1 ||
         grep -q "boot event wait timed out" "$log"; then
         cat "$log" >&2
-        rm -f "$log"
         fail "the Wine session did not start"
     fi
     rm -f "$log"

@@ -1,6 +1,5 @@
 #include "standin/checks/checks.h"
 
-#include <cstdio>
 #include <iterator>
 
 #include "standin/checks/frame_capture.h"
