@@ -68,8 +68,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # Mesa's software rasterisers, llvmpipe behind Wine's Direct3D 9 and lavapipe behind DXVK,
 # compile their shaders for the CPU they find. Held to SSE4.1, they run the same code on
 # every machine, and spare an emulator the AVX and FMA instructions it runs lane by lane in
-# helpers: under qemu 10 the scene checks took 95 s instead of 165 s, and 106 s instead of
-# 320 s on DXVK.
+# helpers: under qemu 10 the scene checks took 82 s instead of 165 s, and 97 s instead of
+# 300 s on DXVK.
 export GALLIUM_OVERRIDE_CPU_CAPS="${GALLIUM_OVERRIDE_CPU_CAPS:-sse4.1}"
 # No .NET or HTML runtime installers in a new prefix. A caller's own overrides come after.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
