@@ -5,7 +5,7 @@
 # already uses, puts a clone of this working tree in it (with what is not yet committed),
 # runs the two commands there in order, as root, and prints each one's time and result.
 # Not part of scripts/test.sh: it writes a whole system, a few GB, and takes minutes (9 min
-# 14 s on a busy 2-core machine whose kernel runs 32-bit code; far longer under qemu).
+# 43 s on a 2-core machine whose kernel runs 32-bit code, DXVK's build included).
 # Everything it makes goes when it ends, failed or interrupted, but for debootstrap, which
 # it installs here if missing; a kill -9 leaves the scratch folder, never a mount.
 #

@@ -15,10 +15,10 @@ if [[ "${1:-}" == --dxvk ]]; then
     dxvk="$(scripts/build-dxvk.sh)"
     cmake --preset win32 -DACTORBARS_DXVK_D3D9="$dxvk" >/dev/null
     # The copy of the stand-in host beside DXVK's d3d9.dll, which Wine loads instead of
-    # its own; lavapipe, Mesa's software Vulkan, as in the tests.
+    # its own, as in the tests.
     standin=build/win32/tests/e2e/dxvk/standin.exe
     out=out/demo-dxvk
-    export WINEDLLOVERRIDES="d3d9=n" VK_ICD_FILENAMES=/usr/share/vulkan/icd.d/lvp_icd.i686.json
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}d3d9=n"
 else
     cmake --preset win32 >/dev/null
 fi

@@ -71,13 +71,16 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # helpers: under qemu 10 the scene checks took 82 s instead of 165 s, and 97 s instead of
 # 300 s on DXVK.
 export GALLIUM_OVERRIDE_CPU_CAPS="${GALLIUM_OVERRIDE_CPU_CAPS:-sse4.1}"
+# Of all the Vulkan drivers the machine may have, lavapipe, for a program run on DXVK: the
+# same pixels on every machine, GPU or not.
+export VK_ICD_FILENAMES=/usr/share/vulkan/icd.d/lvp_icd.i686.json
 # No .NET or HTML runtime installers in a new prefix. A caller's own overrides come after.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 # What the checks need from a session, and no more: every program a session starts costs
-# its boot time, several times more under an emulator. Plug and play, the event log (the network-
-# restricted service host) and the network drivers serve no check; MountMgr maps the
-# drives and stays. The menu builder is off too: WINEDLLOVERRIDES does not stop the copy
+# its boot time, several times more under an emulator. Plug and play, the event log (the
+# network-restricted service host) and the network drivers serve no check; MountMgr maps
+# the drives and stays. The menu builder is off too: WINEDLLOVERRIDES does not stop the copy
 # that a session starts.
 unused_services=(PlugPlay Eventlog NDIS nsiproxy)
 

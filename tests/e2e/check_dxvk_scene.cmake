@@ -8,9 +8,6 @@ if(DEFINED ENV{WINEDLLOVERRIDES} AND NOT "$ENV{WINEDLLOVERRIDES}" STREQUAL "")
 else()
     set(ENV{WINEDLLOVERRIDES} "d3d9=n")
 endif()
-# Mesa's software rasteriser, lavapipe, of all the Vulkan drivers the machine may have: the
-# same pixels on every machine, GPU or not.
-set(ENV{VK_ICD_FILENAMES} /usr/share/vulkan/icd.d/lvp_icd.i686.json)
 execute_process(COMMAND ${WITH_WINE} ${STANDIN} scene --module ${MODULE}
                 OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
 message("${out}")
