@@ -8,43 +8,12 @@
 
 namespace {
 
-// Actors scattered over the host's heap miss the cache; asking for them this many actors
-// ahead hides most of the wait.
-constexpr std::size_t prefetchDistance = 8;
-
 // Health is the part of a full bar that the damage ratio leaves.
 constexpr float fullHealth = 1.0f;
 
 // The hide timer's first value: not 0, so that it counts as running from this update on
 // (the 32-bit float 0x38D1B717).
 constexpr float hideTimerStart = 0.0001f;
-
-// Last update's record for this index, or null when it must be looked up. A null answer
-// is never reused: the record may exist by now.
-TrackedActor* LastListedRecord(const ActorTracker& tracker, std::size_t index, HostAddress actor) {
-    const auto& lastListed = tracker.lastListed;
-    if (index < lastListed.size() && lastListed[index].address == actor) {
-        return lastListed[index].record;
-    }
-    return nullptr;
-}
-
-void RememberListed(ActorTracker& tracker, std::size_t index, HostAddress actor,
-                    TrackedActor* record) {
-    auto& lastListed = tracker.lastListed;
-    if (index < lastListed.size()) {
-        lastListed[index] = {actor, record};
-        return;
-    }
-    if (index > lastListed.size()) {
-        return; // an earlier index could not be remembered
-    }
-    try {
-        lastListed.push_back({actor, record});
-    } catch (const std::bad_alloc&) {
-        // Only costs this index a lookup next time.
-    }
-}
 
 void MarkListed(ActorTracker& tracker, TrackedActor& record) {
     if (record.listedOnUpdate != tracker.updateCount) {
@@ -65,9 +34,9 @@ struct ListedActor {
 };
 
 // An untracked actor's other fields are left unread: nothing reads them.
-ListedActor ReadListedActor(std::size_t index) {
+ListedActor ReadListedActor(std::int32_t index) {
     ListedActor actor;
-    actor.address = ReadHostActor(static_cast<std::int32_t>(index));
+    actor.address = ReadHostActor(index);
     actor.tracked = ReadActorKind(actor.address) != hostlayout::untrackedActorKind;
     if (actor.tracked) {
         actor.hasStats = ReadActorDamageRatio(actor.address, &actor.damageRatio);
@@ -161,27 +130,12 @@ void UpdateTrackedActors(ActorTracker& tracker) {
     }
     ++tracker.updateCount;
     tracker.listedRecords = 0;
-    const auto listed = static_cast<std::size_t>(count);
-    for (std::size_t i = 0; i < listed; ++i) {
-        if (i + prefetchDistance < listed) {
-            PrefetchActor(ReadHostActor(static_cast<std::int32_t>(i + prefetchDistance)));
-        }
-        if (i + prefetchDistance / 2 < listed) {
-            const HostAddress ahead =
-                ReadHostActor(static_cast<std::int32_t>(i + prefetchDistance / 2));
-            if (ReadActorKind(ahead) != hostlayout::untrackedActorKind) {
-                PrefetchTrackedActorLinks(ahead);
-            }
-        }
+    for (std::int32_t i = 0; i < count; ++i) {
         const ListedActor actor = ReadListedActor(i);
-        TrackedActor* record = LastListedRecord(tracker, i, actor.address);
-        if (record == nullptr) {
-            // An untracked kind gets no new record, but a record it has must not be pruned
-            // while it is listed.
-            record = actor.tracked ? FindOrInsertRecord(tracker, actor.address)
-                                   : FindRecord(tracker, actor.address);
-            RememberListed(tracker, i, actor.address, record);
-        }
+        // An untracked kind gets no new record, but a record it has must not be pruned while
+        // it is listed.
+        TrackedActor* record = actor.tracked ? FindOrInsertRecord(tracker, actor.address)
+                                             : FindRecord(tracker, actor.address);
         if (record == nullptr) {
             continue;
         }
@@ -189,10 +143,6 @@ void UpdateTrackedActors(ActorTracker& tracker) {
         if (actor.tracked) {
             Refresh(record->bar, actor);
         }
-    }
-    // Indices past the list may name the record the prune removes.
-    if (tracker.lastListed.size() > listed) {
-        tracker.lastListed.resize(listed);
     }
     PruneLowestDeparted(tracker);
 }
@@ -202,5 +152,4 @@ void ClearTrackedActors(ActorTracker& tracker) {
     // Swapped out, not cleared: clear() would keep the vector's own storage.
     std::vector<TrackedActorMap::node_type>().swap(tracker.spareRecords);
     tracker.listedRecords = 0;
-    tracker.lastListed.clear();
 }

@@ -26,13 +26,6 @@ struct TrackedActor {
     std::uint64_t listedOnUpdate;
 };
 
-// What the last update found at one index of the host's list. The host keeps its list in
-// much the same order from frame to frame, so most lookups are answered here.
-struct ListedRecord {
-    HostAddress address;
-    TrackedActor* record; // null: no record (excluded kind, or none could be made)
-};
-
 using TrackedActorMap = std::map<HostAddress, TrackedActor>;
 
 struct ActorTracker {
@@ -44,9 +37,6 @@ struct ActorTracker {
     std::vector<TrackedActorMap::node_type> spareRecords;
     std::uint64_t updateCount = 0;
     std::size_t listedRecords = 0; // records stamped by the current update
-    // Per list index, what the last update found there. Records go only through the prune
-    // and ClearTrackedActors, and both keep this in step: no entry names a removed record.
-    std::vector<ListedRecord> lastListed;
 };
 
 // Syncs the records with the host's actor array, then removes at most one departed actor:

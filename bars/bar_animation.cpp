@@ -24,8 +24,6 @@ bool IsDead(float health) {
 
 ColorRGBA FillColorFor(float h) {
     const double health = h;
-    // Unrolled, the walk is the chain of comparisons it stands for.
-#pragma GCC unroll 8
     for (const HealthBand& band : healthBands) {
         if (health > band.above) {
             return band.fill;

@@ -1,13 +1,23 @@
 #include "bars/bar_list.h"
 
+#include <algorithm>
 #include <new>
 
 #include "bars/actor_tracker.h"
 #include "bars/bar_animation.h"
-#include "bars/depth_sort.h"
+
+namespace {
+
+// No entry has a NaN depth (AnimateBar gives such a record no bar), so this is a strict
+// weak order; bars of equal depth may come out in either order.
+bool FartherFirst(const BarEntry& a, const BarEntry& b) {
+    return a.anchor.z > b.anchor.z;
+}
+
+} // namespace
 
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
-                  const D3DXMATRIX* hostViewMatrix, DepthSortScratch& sortScratch) {
+                  const D3DXMATRIX* hostViewMatrix) {
     list.clear();
     for (auto& [address, record] : tracker.records) {
         BarEntry entry;
@@ -20,5 +30,5 @@ void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
             // The list keeps the bars it has; every record's timers still advance.
         }
     }
-    SortFarToNear(list, sortScratch);
+    std::sort(list.begin(), list.end(), FartherFirst);
 }

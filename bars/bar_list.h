@@ -7,12 +7,11 @@
 #include "overlay/bar_entry.h"
 
 struct ActorTracker;
-struct DepthSortScratch;
 
 // Emptied, never shrunk, every shown frame: its capacity carries over.
 using BarList = std::vector<BarEntry>;
 
 // Advances every tracked record's timers by frameDelta and rebuilds the list from the
-// tracker, farthest first. hostViewMatrix is read where the host keeps it.
+// tracker, farthest first, so that nearer bars are drawn over farther ones.
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
-                  const D3DXMATRIX* hostViewMatrix, DepthSortScratch& sortScratch);
+                  const D3DXMATRIX* hostViewMatrix);

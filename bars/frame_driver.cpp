@@ -1,7 +1,5 @@
 #include "bars/frame_driver.h"
 
-#include <cstring>
-
 #include "bars/bar_look.h"
 #include "host/host_game.h"
 #include "overlay/bar_geometry.h"
@@ -35,27 +33,13 @@ void AdvanceFrameClock(FrameClock& clock) {
     clock.lastClock = hostClock;
 }
 
-bool SameBytes(const D3DXMATRIX& a, const D3DXMATRIX& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // Maps the view-space geometry of the bars through the host's own camera:
-// inverse(view) x viewProj, so a view-space point lands where the host's camera puts it.
+// inverse(view) x viewProj, so a view-space point lands where the host's camera puts it. A
+// singular view matrix leaves the output untouched, and the last product is multiplied by
+// viewProj again.
 void ComputeViewTransform(FrameDriverState& driver) {
-    const D3DXMATRIX* viewMatrix = HostViewMatrix();
-    const D3DXMATRIX* viewProjMatrix = HostViewProjMatrix();
-    if (driver.viewTransformReusable && SameBytes(*viewMatrix, driver.viewOfTransform) &&
-        SameBytes(*viewProjMatrix, driver.viewProjOfTransform)) {
-        return;
-    }
-    // A singular view matrix leaves the output untouched: last frame's product stays in
-    // place and is multiplied by viewProj again, on every such frame, so it is never
-    // reused.
-    const bool inverted = D3DXMatrixInverse(&driver.viewTransform, nullptr, viewMatrix) != nullptr;
-    D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, viewProjMatrix);
-    driver.viewOfTransform = *viewMatrix;
-    driver.viewProjOfTransform = *viewProjMatrix;
-    driver.viewTransformReusable = inverted;
+    D3DXMatrixInverse(&driver.viewTransform, nullptr, HostViewMatrix());
+    D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, HostViewProjMatrix());
 }
 
 void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {
@@ -105,8 +89,7 @@ void DrawActorBars(FrameState& frame) {
         return;
     }
     UpdateTrackedActors(frame.tracker);
-    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, HostViewMatrix(),
-                 frame.sortScratch);
+    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, HostViewMatrix());
     BeginOverlay(frame.renderer, ReadHostDevice(), &frame.driver.viewTransform);
     for (const BarEntry& entry : frame.list) {
         DrawBar(frame.renderer, entry);

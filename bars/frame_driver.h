@@ -6,7 +6,6 @@
 
 #include "bars/actor_tracker.h"
 #include "bars/bar_list.h"
-#include "bars/depth_sort.h"
 #include "d3d/d3d.h"
 #include "overlay/overlay_renderer.h"
 
@@ -27,12 +26,6 @@ struct FrameDriverState {
     std::uint8_t uiFlag = 0;
     bool suppressLatch = false; // while set, no bars are shown
     D3DXMATRIX viewTransform{}; // brought up to date every call, before it is read
-    // The host camera the view transform was last worked out from. While both matrices
-    // hold the same bytes and that inverse succeeded, working it out again would give the
-    // same bits: a camera that holds still costs two comparisons a frame.
-    D3DXMATRIX viewOfTransform{};
-    D3DXMATRIX viewProjOfTransform{};
-    bool viewTransformReusable = false;
 };
 
 // Everything the module keeps from one host frame to the next. As constructed, each member
@@ -44,7 +37,6 @@ struct FrameState {
     OverlayRenderer renderer;
     FrameClock clock;
     FrameDriverState driver;
-    DepthSortScratch sortScratch;
 };
 
 // One host frame. Every call samples the host, advances the clock, recomputes the view

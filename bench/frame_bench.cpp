@@ -238,7 +238,7 @@ inline void RunFrame(Scene& scene, bool wholeFrame) {
         DrawActorBars(m);
     } else {
         UpdateTrackedActors(m.tracker);
-        BuildBarList(m.tracker, m.list, frameSeconds, HostViewMatrix(), m.sortScratch);
+        BuildBarList(m.tracker, m.list, frameSeconds, HostViewMatrix());
     }
 }
 

@@ -68,24 +68,8 @@ inline HostAddress ReadHostActor(std::int32_t index) {
                                  static_cast<HostAddress>(index) * hostlayout::actorListEntrySize);
 }
 
-// A cache hint for an actor about to be read: never faults, loads nothing.
-inline void PrefetchActor(HostAddress actor) {
-    __builtin_prefetch(HostBytes(actor - hostlayout::actorPositionRootOffset));
-    __builtin_prefetch(HostBytes(actor + hostlayout::actorStatsOffset));
-    __builtin_prefetch(HostBytes(actor + hostlayout::actorEngagedOffset));
-}
-
 inline std::uint32_t ReadActorKind(HostAddress actor) {
     return ReadHost<std::uint32_t>(actor + hostlayout::actorKindOffset);
-}
-
-// The next links of a tracked actor's stats and position chains, once its own object is in
-// the cache. Reads only what refreshing that actor reads anyway.
-inline void PrefetchTrackedActorLinks(HostAddress actor) {
-    const HostAddress stats = ReadHostPointer(actor + hostlayout::actorStatsOffset);
-    __builtin_prefetch(HostBytes(stats + hostlayout::damageRatioOffset));
-    const HostAddress root = ReadHostPointer(actor - hostlayout::actorPositionRootOffset);
-    __builtin_prefetch(HostBytes(root + hostlayout::positionLink1Offset));
 }
 
 inline std::uint32_t ReadActorEngaged(HostAddress actor) {

