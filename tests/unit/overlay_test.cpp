@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "overlay/bar_geometry.h"
 #include "tests/support/fake_device.h"
 #include "tests/support/fake_host.h"
@@ -32,25 +34,21 @@ class OverlayTest : public ::testing::Test {
     }
 };
 
-// Direct3D 9's own numbers, each named beside it.
+// Direct3D 9's own numbers: the state block (D3DSBT_ALL), the vertex format (XYZ | DIFFUSE),
+// projection, view and world, both shaders and stage 0's texture off; then the render
+// states: blending, no z writes, solid, no cull, z test, scissor, no fog, light or stencil;
+// stage 0 modulating texture by diffuse, stage 1 off; linear filtering; the block put back.
 TEST_F(OverlayTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresTheHostsState) {
     std::vector<DeviceCall> expected = {
-        {K::CreateStateBlock, 1}, // D3DSBT_ALL
-        {K::SetFVF, 0x42},        // D3DFVF_XYZ | D3DFVF_DIFFUSE
-        {K::SetTransform, 3},     {K::SetTransform, 2},
-        {K::SetTransform, 256}, // projection, view, world
-        {K::SetPixelShader},      {K::SetVertexShader},
-        {K::SetTexture, 0},
-    };
+        {K::CreateStateBlock, 1}, {K::SetFVF, 0x42},   {K::SetTransform, 3}, {K::SetTransform, 2},
+        {K::SetTransform, 256},   {K::SetPixelShader}, {K::SetVertexShader}, {K::SetTexture, 0}};
     const std::uint32_t renderStates[][2] = {
-        {27, 1},  {171, 1}, {14, 0}, {19, 5}, {20, 6}, {207, 2}, {208, 6}, // blend; no z writes
-        {8, 3},   {9, 2},   {15, 0}, {22, 1}, {7, 1},  {171, 1}, {206, 1}, // solid, no cull, z test
-        {174, 1}, {28, 0},  {48, 0}, {29, 0}, {52, 0}, {136, 1}, {137, 0}, // no fog, light, stencil
-    };
+        {27, 1},  {171, 1}, {14, 0}, {19, 5}, {20, 6}, {207, 2}, {208, 6},
+        {8, 3},   {9, 2},   {15, 0}, {22, 1}, {7, 1},  {171, 1}, {206, 1},
+        {174, 1}, {28, 0},  {48, 0}, {29, 0}, {52, 0}, {136, 1}, {137, 0}};
     for (const auto& rs : renderStates) {
         expected.push_back({K::SetRenderState, rs[0], rs[1]});
     }
-    // Stage 0 modulates texture by diffuse; stage 1 is off; linear filtering.
     const std::uint32_t stages[][3] = {{0, 1, 4}, {0, 2, 2}, {0, 3, 0}, {0, 4, 4},
                                        {0, 5, 2}, {0, 6, 0}, {1, 1, 1}, {1, 4, 1}};
     for (const auto& ts : stages) {
@@ -66,13 +64,13 @@ TEST_F(OverlayTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresTheHostsStat
     EXPECT_EQ(device.calls[7].pointer, nullptr) << "the game's texture would tint the bars";
 }
 
-// One line strip through the first 64 points at most; w is ignored; fewer than two points
-// draw nothing.
+// One line strip through the first 64 points at most, w ignored; fewer than two points draw
+// nothing. A colour component is x 255, truncated, and pinned to 0..255: a NaN is 0.
 TEST_F(OverlayTest, PolylineIsOneLineStripOfAtMostSixtyFourPoints) {
+    const ColorRGBA odd = {NAN, -1.0f, 0.5f, 2.0f};
     const auto draws = Draws([&] {
-        DrawPolyline(renderer, red, 3, P(1, 2, 3, 0), P(1, 2, 3, 1), P(-4, 5, 6, 9));
+        DrawPolyline(renderer, odd, 3, P(1, 2, 3, 0), P(1, 2, 3, 1), P(-4, 5, 6, 9));
         DrawPolyline(renderer, red, 1, P(0));
-        DrawPolyline(renderer, red, -5);
 #define P8(i) P(i), P(i + 1), P(i + 2), P(i + 3), P(i + 4), P(i + 5), P(i + 6), P(i + 7)
         DrawPolyline(renderer, red, 1000, P8(0), P8(8), P8(16), P8(24), P8(32), P8(40), P8(48),
                      P8(56), P(64));
@@ -81,8 +79,7 @@ TEST_F(OverlayTest, PolylineIsOneLineStripOfAtMostSixtyFourPoints) {
     EXPECT_EQ(draws[0], (DeviceCall{K::DrawPrimitiveUP, D3DPT_LINESTRIP, 2, 16}));
     const OverlayVertex* v = Vertices(draws[0]);
     EXPECT_EQ(v[1].x + v[1].y + v[1].z, 6.0f);
-    EXPECT_EQ(v[2].z, 6.0f);
-    EXPECT_EQ(v[2].diffuse, 0xB2FF0000U);
+    EXPECT_EQ(v[2].diffuse, 0xFF00007FU) << "a 2 -> 255, r NaN -> 0, g -1 -> 0, b 0.5 -> 127";
     EXPECT_EQ(draws[1].b, 63U);
     EXPECT_EQ(Vertices(draws[1])[63].x, 63.0f);
 }
