@@ -21,77 +21,71 @@ const D3DVERTEXELEMENT9 declarationElements[] = {
     {0, 16, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
     D3DDECL_END()};
 
-// The overlay's own render states, each set to something else, and a few it leaves alone.
-const DWORD unusualRenderStates[][2] = {
-    {D3DRS_ALPHABLENDENABLE, FALSE},
-    {D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT},
-    {D3DRS_ZWRITEENABLE, TRUE},
-    {D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR},
-    {D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR},
-    {D3DRS_SRCBLENDALPHA, D3DBLEND_DESTALPHA},
-    {D3DRS_DESTBLENDALPHA, D3DBLEND_INVDESTALPHA},
-    {D3DRS_FILLMODE, D3DFILL_WIREFRAME},
-    {D3DRS_SHADEMODE, D3DSHADE_FLAT},
-    {D3DRS_ALPHATESTENABLE, TRUE},
-    {D3DRS_CULLMODE, D3DCULL_CW},
-    {D3DRS_ZENABLE, D3DZB_FALSE},
-    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
-    {D3DRS_SCISSORTESTENABLE, FALSE},
-    {D3DRS_FOGENABLE, TRUE},
-    {D3DRS_RANGEFOGENABLE, TRUE},
-    {D3DRS_SPECULARENABLE, TRUE},
-    {D3DRS_STENCILENABLE, TRUE},
-    {D3DRS_CLIPPING, FALSE},
-    {D3DRS_LIGHTING, TRUE},
-    {D3DRS_ZFUNC, D3DCMP_GREATEREQUAL},
-    {D3DRS_ALPHAREF, 0x5A},
-    {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-    {D3DRS_FOGCOLOR, 0x00123456},
-    {D3DRS_STENCILREF, 3},
-    {D3DRS_STENCILFUNC, D3DCMP_LESS},
-    {D3DRS_COLORWRITEENABLE, 0x5},
-    {D3DRS_AMBIENT, 0x00654321},
-    {D3DRS_DITHERENABLE, TRUE},
-    {D3DRS_TEXTUREFACTOR, 0x80402010},
-    {D3DRS_BLENDFACTOR, 0x11223344},
-    {D3DRS_NORMALIZENORMALS, TRUE},
+// A state, the value the host sets before its frame call (unlike the overlay's; for a state
+// the overlay leaves alone, unlike the default) and its usual value, Direct3D 9's default
+// for a device with a depth buffer.
+struct StateValues {
+    DWORD state, unusual, usual;
 };
 
-// The same states at Direct3D 9's defaults for a device with a depth buffer.
-const DWORD usualRenderStates[][2] = {
-    {D3DRS_ALPHABLENDENABLE, FALSE},
-    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-    {D3DRS_ZWRITEENABLE, TRUE},
-    {D3DRS_SRCBLEND, D3DBLEND_ONE},
-    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-    {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
-    {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
-    {D3DRS_FILLMODE, D3DFILL_SOLID},
-    {D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
-    {D3DRS_ALPHATESTENABLE, FALSE},
-    {D3DRS_CULLMODE, D3DCULL_CCW},
-    {D3DRS_ZENABLE, D3DZB_TRUE},
-    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
-    {D3DRS_SCISSORTESTENABLE, FALSE},
-    {D3DRS_FOGENABLE, FALSE},
-    {D3DRS_RANGEFOGENABLE, FALSE},
-    {D3DRS_SPECULARENABLE, FALSE},
-    {D3DRS_STENCILENABLE, FALSE},
-    {D3DRS_CLIPPING, TRUE},
-    {D3DRS_LIGHTING, TRUE},
-    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-    {D3DRS_ALPHAREF, 0},
-    {D3DRS_ALPHAFUNC, D3DCMP_ALWAYS},
-    {D3DRS_FOGCOLOR, 0},
-    {D3DRS_STENCILREF, 0},
-    {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
-    {D3DRS_COLORWRITEENABLE, 0xF},
-    {D3DRS_AMBIENT, 0},
-    {D3DRS_DITHERENABLE, FALSE},
-    {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF},
-    {D3DRS_BLENDFACTOR, 0xFFFFFFFF},
-    {D3DRS_NORMALIZENORMALS, FALSE},
+// The overlay's own render states and a few it leaves alone.
+const StateValues renderStates[] = {
+    {D3DRS_ALPHABLENDENABLE, FALSE, FALSE},
+    {D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT, D3DBLENDOP_ADD},
+    {D3DRS_ZWRITEENABLE, TRUE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR, D3DBLEND_ONE},
+    {D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR, D3DBLEND_ZERO},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_DESTALPHA, D3DBLEND_ONE},
+    {D3DRS_DESTBLENDALPHA, D3DBLEND_INVDESTALPHA, D3DBLEND_ZERO},
+    {D3DRS_FILLMODE, D3DFILL_WIREFRAME, D3DFILL_SOLID},
+    {D3DRS_SHADEMODE, D3DSHADE_FLAT, D3DSHADE_GOURAUD},
+    {D3DRS_ALPHATESTENABLE, TRUE, FALSE},
+    {D3DRS_CULLMODE, D3DCULL_CW, D3DCULL_CCW},
+    {D3DRS_ZENABLE, D3DZB_FALSE, D3DZB_TRUE},
+    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE, FALSE},
+    {D3DRS_SCISSORTESTENABLE, FALSE, FALSE},
+    {D3DRS_FOGENABLE, TRUE, FALSE},
+    {D3DRS_RANGEFOGENABLE, TRUE, FALSE},
+    {D3DRS_SPECULARENABLE, TRUE, FALSE},
+    {D3DRS_STENCILENABLE, TRUE, FALSE},
+    {D3DRS_CLIPPING, FALSE, TRUE},
+    {D3DRS_LIGHTING, TRUE, TRUE},
+    {D3DRS_ZFUNC, D3DCMP_GREATEREQUAL, D3DCMP_LESSEQUAL},
+    {D3DRS_ALPHAREF, 0x5A, 0},
+    {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL, D3DCMP_ALWAYS},
+    {D3DRS_FOGCOLOR, 0x00123456, 0},
+    {D3DRS_STENCILREF, 3, 0},
+    {D3DRS_STENCILFUNC, D3DCMP_LESS, D3DCMP_ALWAYS},
+    {D3DRS_COLORWRITEENABLE, 0x5, 0xF},
+    {D3DRS_AMBIENT, 0x00654321, 0},
+    {D3DRS_DITHERENABLE, TRUE, FALSE},
+    {D3DRS_TEXTUREFACTOR, 0x80402010, 0xFFFFFFFF},
+    {D3DRS_BLENDFACTOR, 0x11223344, 0xFFFFFFFF},
+    {D3DRS_NORMALIZENORMALS, TRUE, FALSE},
 };
+
+const StateValues samplerStates[] = {
+    {D3DSAMP_MINFILTER, D3DTEXF_POINT, D3DTEXF_POINT},
+    {D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC, D3DTEXF_POINT},
+    {D3DSAMP_MIPFILTER, D3DTEXF_LINEAR, D3DTEXF_NONE},
+    {D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR, D3DTADDRESS_WRAP},
+    {D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER, D3DTADDRESS_WRAP},
+    {D3DSAMP_BORDERCOLOR, 0x00ABCDEF, 0},
+    {D3DSAMP_MAXANISOTROPY, 4, 1},
+};
+
+// Every state of both tables at one of its values.
+void SetTabledStates(IDirect3DDevice9* device, DWORD StateValues::*value) {
+    for (const StateValues& entry : renderStates) {
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(entry.state), entry.*value);
+    }
+    for (int s = 0; s < samplerCount; ++s) {
+        for (const StateValues& entry : samplerStates) {
+            device->SetSamplerState(SamplerIndex(s), static_cast<D3DSAMPLERSTATETYPE>(entry.state),
+                                    entry.*value);
+        }
+    }
+}
 
 // Differs per stage, so that a state restored to the wrong stage shows too.
 void SetUnusualStage(IDirect3DDevice9* device, DWORD stage) {
@@ -104,16 +98,6 @@ void SetUnusualStage(IDirect3DDevice9* device, DWORD stage) {
     device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, (stage + 3) % 8);
     device->SetTextureStageState(stage, D3DTSS_RESULTARG, D3DTA_TEMP);
     device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0x01020300 + stage);
-}
-
-void SetUnusualSampler(IDirect3DDevice9* device, DWORD sampler) {
-    device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
-    device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-    device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);
-    device->SetSamplerState(sampler, D3DSAMP_BORDERCOLOR, 0x00ABCDEF);
-    device->SetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, 4);
 }
 
 D3DMATRIX UnusualMatrix(float seed) {
@@ -205,14 +189,9 @@ void ReadDeviceState(IDirect3DDevice9* device, DeviceState* state) {
 }
 
 void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline) {
-    for (const auto& entry : unusualRenderStates) {
-        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(entry[0]), entry[1]);
-    }
+    SetTabledStates(device, &StateValues::unusual);
     for (DWORD stage = 0; stage < textureStages; ++stage) {
         SetUnusualStage(device, stage);
-    }
-    for (int s = 0; s < samplerCount; ++s) {
-        SetUnusualSampler(device, SamplerIndex(s));
     }
     device->SetVertexShader(pipeline.vertexShader);
     device->SetPixelShader(pipeline.pixelShader);
@@ -228,9 +207,7 @@ void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline) {
 }
 
 void SetUsualState(IDirect3DDevice9* device) {
-    for (const auto& entry : usualRenderStates) {
-        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(entry[0]), entry[1]);
-    }
+    SetTabledStates(device, &StateValues::usual);
     for (DWORD stage = 0; stage < textureStages; ++stage) {
         const bool first = stage == 0;
         device->SetTextureStageState(stage, D3DTSS_COLOROP,
@@ -244,16 +221,6 @@ void SetUsualState(IDirect3DDevice9* device) {
         device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
         device->SetTextureStageState(stage, D3DTSS_RESULTARG, D3DTA_CURRENT);
         device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0);
-    }
-    for (int s = 0; s < samplerCount; ++s) {
-        const DWORD sampler = SamplerIndex(s);
-        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-        device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
-        device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
-        device->SetSamplerState(sampler, D3DSAMP_BORDERCOLOR, 0);
-        device->SetSamplerState(sampler, D3DSAMP_MAXANISOTROPY, 1);
     }
     device->SetVertexShader(nullptr);
     device->SetPixelShader(nullptr);

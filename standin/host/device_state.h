@@ -37,7 +37,9 @@ void ReleaseHostPipeline(HostPipeline* pipeline);
 // Reads the whole state; the COM pointers it holds are not kept referenced.
 void ReadDeviceState(IDirect3DDevice9* device, DeviceState* state);
 
-// Sets a value unlike the default and unlike the overlay's on every state the host can set.
+// Sets a value unlike the overlay's on every state the host can set, so that a state the
+// module changes and fails to restore shows. Some cannot also differ from the default: the
+// overlay sets five boolean states to the opposite of their defaults.
 void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline);
 
 // Puts every state SetUnusualState touches back to the device's default, so that a frame

@@ -81,8 +81,6 @@ void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera,
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     SetUsualState(device);
-    device->SetVertexShader(nullptr);
-    device->SetPixelShader(nullptr);
     device->SetTexture(0, texture);
     device->SetFVF(sceneFvf);
     device->SetTransform(D3DTS_WORLD, &identity);
