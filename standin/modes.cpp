@@ -35,18 +35,7 @@ struct Mode {
 };
 
 int HookMode(const ModeRun& run) {
-    return RunAllHookChecks(run.line.modulePath);
-}
-int HookBelowMode(const ModeRun& run) {
-    WriteFrameRoutine(CalleePlace::below);
-    return RunHookChecks(run.line.modulePath, CalleePlace::below);
-}
-int HookAboveMode(const ModeRun& run) {
-    WriteFrameRoutine(CalleePlace::above);
-    return RunHookChecks(run.line.modulePath, CalleePlace::above);
-}
-int HookForeignMode(const ModeRun& run) {
-    return RunForeignSiteCheck(run.line.modulePath);
+    return RunHookChecks(run.line.modulePath);
 }
 
 // Every device check in one run, the faults last: they unload the module and break the
@@ -82,12 +71,6 @@ int NullTimingMode(const ModeRun& run) {
 const Mode modes[] = {
     {"hook", "the frame hook: a foreign call site, then callees below and above the call site",
      Needs::callSite, HookMode},
-    {"hook-below", "the frame hook, the game's callee below the call site", Needs::callSite,
-     HookBelowMode},
-    {"hook-above", "the frame hook, the game's callee above the call site", Needs::callSite,
-     HookAboveMode},
-    {"hook-foreign", "a call site of another game build is left alone", Needs::callSite,
-     HookForeignMode},
     {"scene", "with the Direct3D 9 device: state, pixels, then faults", Needs::sceneAndModule,
      SceneMode},
     {"state", "the device's state read back unchanged around the frame call", Needs::sceneAndModule,

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "standin/checks/checks.h"
+#include "standin/host/call_site.h"
 #include "standin/host/host_callee.h"
 
 // Each value the asm reads or writes is a symbol of its own: no struct layout to keep in step.

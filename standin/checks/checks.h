@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include "standin/host/call_site.h"
 #include "standin/host/host_frame.h"
 
 // "ok" or "FAIL" with the check's name, and a detail after it; 1 on failure, 0 on success.
@@ -12,13 +11,11 @@ int Check(bool passed, const char* name);
 int CheckDetail(bool passed, const char* name, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// The frame hook, the module loaded as the game's loader loads it, with the game's callee
-// below or above the call site; a call site of another game build left alone; and all of
-// it in one run, each part with its own copy of the module, since starting a program is
-// slow under Wine.
-int RunHookChecks(const char* modulePath, CalleePlace place);
-int RunForeignSiteCheck(const char* modulePath);
-int RunAllHookChecks(const char* modulePath);
+// The frame hook, the module loaded as the game's loader loads it: a call site of another
+// game build left alone, then the game's callee below and above the call site. Each part
+// has its own copy of the module, all in one run, since starting a program is slow under
+// Wine.
+int RunHookChecks(const char* modulePath);
 // One frame call as the game makes it, with esp at the call site `misalign` mod 16: the
 // game's callee ran once with the argument, its result came back, and the registers and
 // stack the game relies on are as it left them.

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "host/host_layout.h"
+#include "standin/host/call_site.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/module_loader.h"
 
@@ -41,9 +42,8 @@ std::string ModuleCopy(const char* modulePath, const char* tag) {
     return CopyFileA(modulePath, copy.c_str(), FALSE) ? copy : std::string();
 }
 
-} // namespace
-
-int RunHookChecks(const char* modulePath, CalleePlace place) {
+int CalleeChecks(const char* modulePath, CalleePlace place) {
+    WriteFrameRoutine(place);
     const std::uint32_t hostTarget = CallSiteTarget();
     int failed = CheckDetail(hostTarget != 0 && (place == CalleePlace::below) ==
                                                     (hostTarget < hostlayout::callNextInstruction),
@@ -79,7 +79,7 @@ int RunHookChecks(const char* modulePath, CalleePlace place) {
     return failed;
 }
 
-int RunForeignSiteCheck(const char* modulePath) {
+int ForeignSiteChecks(const char* modulePath) {
     WriteForeignRoutine();
     const auto before = CallSiteBytes();
     int failed = Check(LoadModule(modulePath) != nullptr, "LoadLibrary");
@@ -92,7 +92,9 @@ int RunForeignSiteCheck(const char* modulePath) {
     return failed;
 }
 
-int RunAllHookChecks(const char* modulePath) {
+} // namespace
+
+int RunHookChecks(const char* modulePath) {
     const std::string foreign = ModuleCopy(modulePath, "foreign");
     const std::string below = ModuleCopy(modulePath, "below");
     const std::string above = ModuleCopy(modulePath, "above");
@@ -100,12 +102,10 @@ int RunAllHookChecks(const char* modulePath) {
         return 1;
     }
     std::printf("-- a call site without a call\n");
-    int failed = RunForeignSiteCheck(foreign.c_str());
+    int failed = ForeignSiteChecks(foreign.c_str());
     std::printf("-- callee below the call site\n");
-    WriteFrameRoutine(CalleePlace::below);
-    failed += RunHookChecks(below.c_str(), CalleePlace::below);
+    failed += CalleeChecks(below.c_str(), CalleePlace::below);
     std::printf("-- callee above the call site\n");
-    WriteFrameRoutine(CalleePlace::above);
-    failed += RunHookChecks(above.c_str(), CalleePlace::above);
+    failed += CalleeChecks(above.c_str(), CalleePlace::above);
     return failed;
 }
