@@ -172,10 +172,5 @@ boot_session
 echo "with-wine: session up in $(($(date +%s) - start)) s" >&2
 
 export ACTORBARS_WINE_READY=1
-status=0
-if [[ "$1" == *.exe ]]; then
-    (run_in_session "$@") || status=$?
-else
-    "$@" || status=$?
-fi
-exit "$status"
+# In a subshell, so that the session's end, on exit, comes after the command's.
+(run_in_session "$@")
