@@ -18,7 +18,6 @@ if [[ "${1:-}" == --dxvk ]]; then
     # its own, as in the tests.
     standin=build/win32/tests/e2e/dxvk/standin.exe
     out=out/demo-dxvk
-    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}d3d9=n"
 else
     cmake --preset win32 >/dev/null
 fi

@@ -3,8 +3,9 @@
 # one wineserver whose boot is over before the command starts.
 #   scripts/with-wine.sh ctest --preset win32
 #   scripts/with-wine.sh build/win32/standin/standin.exe hook --module dist/actorbars.dll
-# A command ending in .exe runs under wine. Nested calls reuse the outer session. Where
-# 32-bit Windows programs cannot run, it fails and says what is missing.
+# A command ending in .exe runs under wine, which then takes a d3d9.dll beside it, as
+# Windows would. Nested calls reuse the outer session. Where 32-bit Windows programs cannot
+# run, it fails and says what is missing.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -24,6 +25,11 @@ fail() {
 run_in_session() {
     if [[ "$1" != *.exe ]]; then
         exec "$@"
+    fi
+    # A d3d9.dll beside the program comes first, as on Windows; Wine would take its own
+    # (the copy of the stand-in host beside DXVK's d3d9.dll).
+    if [[ -e "$(dirname "$1")/d3d9.dll" ]]; then
+        export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}d3d9=n"
     fi
     local limit="${ACTORBARS_WINE_IDLE_LIMIT:-120}"
     local log pid follower size=-1 grown idle=0 hung=0 status=0

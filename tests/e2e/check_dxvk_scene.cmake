@@ -1,13 +1,8 @@
 # Runs the stand-in host's scene checks on DXVK: STANDIN is a copy of the host beside DXVK's
-# d3d9.dll, which Wine is told to load instead of its own. Fails if a check fails, or if
-# DXVK's log does not say it drew: a d3d9.dll that is not DXVK's, or Wine's own Direct3D 9
-# taken instead, must not pass as DXVK.
+# d3d9.dll, which scripts/with-wine.sh has Wine load instead of its own. Fails if a check
+# fails, or if DXVK's log does not say it drew: a d3d9.dll that is not DXVK's, or Wine's own
+# Direct3D 9 taken instead, must not pass as DXVK.
 cmake_minimum_required(VERSION 3.20)
-if(DEFINED ENV{WINEDLLOVERRIDES} AND NOT "$ENV{WINEDLLOVERRIDES}" STREQUAL "")
-    set(ENV{WINEDLLOVERRIDES} "$ENV{WINEDLLOVERRIDES};d3d9=n")
-else()
-    set(ENV{WINEDLLOVERRIDES} "d3d9=n")
-endif()
 execute_process(COMMAND ${WITH_WINE} ${STANDIN} scene --module ${MODULE}
                 OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
 message("${out}")
