@@ -118,7 +118,6 @@ BrokenLink BreakHostLink(HostLink link) {
     const HostAddress root = ReadHost<HostAddress>(actor - actorPositionRootOffset);
     const HostAddress link1 = root + positionLink1Offset;
     const HostAddress uiInner = ReadHost<HostAddress>(uiRootPointer) + uiInnerOffset;
-    const std::int32_t count = ReadHost<std::int32_t>(actorCount);
     // Where each link's word lies, in the order of HostLink.
     const HostAddress words[] = {actor + actorStatsOffset,
                                  actor - actorPositionRootOffset,
@@ -130,20 +129,15 @@ BrokenLink BreakHostLink(HostLink link) {
                                  scenePointer,
                                  uiRootPointer,
                                  uiInner,
-                                 actorListPointer};
+                                 actorCount};
     const HostAddress at = words[int(link)];
-    const BrokenLink broken = {at, ReadHost<HostAddress>(at), count};
-    HostAddress to = FreedHostPage();
-    if (link == HostLink::countPastList) {
-        // Past the host's list lie zeros, which the module takes for actors at address 0.
-        to = list;
-        WriteHost(actorCount, count + 1000);
-    }
-    WriteHost(at, to);
+    const BrokenLink broken = {at, ReadHost<HostAddress>(at)};
+    // Past the listed actors lie zeros, which the module takes for actors at address 0, and
+    // actors listed before.
+    WriteHost(at, link == HostLink::countPastList ? broken.was + 1000 : FreedHostPage());
     return broken;
 }
 
 void RestoreHostLink(const BrokenLink& broken) {
     WriteHost(broken.at, broken.was);
-    WriteHost(actorCount, broken.count);
 }

@@ -38,7 +38,6 @@ std::uint32_t HostActorAddress(int slot);
 
 struct BrokenLink {
     HostAddress at, was;
-    std::int32_t count;
 };
 // A page never mapped, standing for memory the game has freed: reading it faults.
 HostAddress FreedHostPage();
