@@ -1,6 +1,5 @@
 #include "standin/checks/checks.h"
 
-#include <array>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -16,17 +15,11 @@ namespace {
 constexpr std::uint32_t zeroLowByte = 0x12345600;
 constexpr std::uint32_t nonzeroLowByte = 0xABCDEF5A;
 
-std::array<unsigned char, hostlayout::callLength> CallSiteBytes() {
-    std::array<unsigned char, hostlayout::callLength> bytes;
-    ReadCallSite(bytes.data());
-    return bytes;
-}
-
 HMODULE ModuleAt(std::uint32_t address) {
     HMODULE owner = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(address)), &owner);
+                       reinterpret_cast<LPCWSTR>(HostBytes(address)), &owner);
     return owner;
 }
 
@@ -64,11 +57,11 @@ int CalleeChecks(const char* modulePath, CalleePlace place) {
     }
 
     // Thread attach and detach reach the module's entry; neither may patch again.
-    const auto site = CallSiteBytes();
+    const auto site = ReadCallSite();
     HANDLE thread = CreateThread(nullptr, 0, IdleThread, nullptr, 0, nullptr);
     const bool ran = thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0 &&
                      CloseHandle(thread);
-    failed += Check(ran && CallSiteBytes() == site, "thread attach/detach leave the call site");
+    failed += Check(ran && ReadCallSite() == site, "thread attach/detach leave the call site");
     failed += ProbeFrameCall(zeroLowByte, 4);
 
     failed += Check(FreeLibrary(module) != 0, "FreeLibrary");
@@ -81,12 +74,11 @@ int CalleeChecks(const char* modulePath, CalleePlace place) {
 
 int ForeignSiteChecks(const char* modulePath) {
     WriteForeignRoutine();
-    const auto before = CallSiteBytes();
+    const auto before = ReadCallSite();
     int failed = Check(LoadModule(modulePath) != nullptr, "LoadLibrary");
-    failed += Check(CallSiteBytes() == before, "a call site without 0xE8 is left alone");
+    failed += Check(ReadCallSite() == before, "a call site without 0xE8 is left alone");
     MEMORY_BASIC_INFORMATION info;
-    VirtualQuery(reinterpret_cast<void*>(static_cast<std::uintptr_t>(frameRoutine)), &info,
-                 sizeof info);
+    VirtualQuery(HostBytes(frameRoutine), &info, sizeof info);
     failed += Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
     failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
     return failed;

@@ -8,6 +8,7 @@
 #include "host/host_layout.h"
 #include "module/call_patch.h"
 #include "standin/host/host_callee.h"
+#include "standin/host/host_memory_write.h"
 
 namespace {
 
@@ -15,25 +16,21 @@ namespace {
 constexpr std::uint32_t upperCallee = 0x6F0000;
 constexpr std::uint32_t pageSize = 0x1000;
 
-unsigned char* At(std::uint32_t address) {
-    return reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(address));
-}
-
 // A `jmp rel32` or `call rel32`: both are as long as the game's call instruction.
 void PutRel32(std::uint32_t at, unsigned char opcode, std::uint32_t target) {
     const std::int32_t displacement = CallDisplacement(at + hostlayout::callLength, target);
-    At(at)[0] = opcode;
-    std::memcpy(At(at + 1), &displacement, sizeof displacement);
+    WriteHost(at, opcode);
+    WriteHost(at + 1, displacement);
 }
 
 void ProtectPage(std::uint32_t address, DWORD protection) {
     DWORD old;
     const std::uint32_t page = address & ~(pageSize - 1);
-    if (!VirtualProtect(At(page), pageSize, protection, &old)) {
+    if (!VirtualProtect(HostBytes(page), pageSize, protection, &old)) {
         std::fprintf(stderr, "standin: cannot protect code page %#x\n", page);
         std::exit(2);
     }
-    FlushInstructionCache(GetCurrentProcess(), At(page), pageSize);
+    FlushInstructionCache(GetCurrentProcess(), HostBytes(page), pageSize);
 }
 
 // Game code is read and execute only; the module must make it writable itself. The host
@@ -51,20 +48,16 @@ void WriteRoutineAround(const unsigned char site[hostlayout::callLength]) {
     static const unsigned char epilogue[] = {0x83, 0xC4, 0x04, 0xC3};
     static_assert(frameRoutine + sizeof prologue == hostlayout::callSite, "routine layout");
     OpenCode(frameRoutine);
-    std::memcpy(At(frameRoutine), prologue, sizeof prologue);
-    std::memcpy(At(hostlayout::callSite), site, hostlayout::callLength);
-    std::memcpy(At(hostlayout::callNextInstruction), epilogue, sizeof epilogue);
+    WriteHost(frameRoutine, prologue);
+    std::memcpy(HostBytes(hostlayout::callSite), site, hostlayout::callLength);
+    WriteHost(hostlayout::callNextInstruction, epilogue);
     SealCode(frameRoutine);
-}
-
-std::uint32_t CalleeAddress() {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&HostFrameCallee));
 }
 
 } // namespace
 
 void WriteFrameRoutine(CalleePlace place) {
-    std::uint32_t target = CalleeAddress();
+    HostAddress target = AddressOf(&HostFrameCallee);
     if (place == CalleePlace::above) {
         OpenCode(upperCallee);
         PutRel32(upperCallee, 0xE9, target);
@@ -85,22 +78,19 @@ void WriteForeignRoutine() {
     WriteRoutineAround(site);
 }
 
-void ReadCallSite(unsigned char bytes[hostlayout::callLength]) {
-    std::memcpy(bytes, At(hostlayout::callSite), hostlayout::callLength);
+CallSiteBytes ReadCallSite() {
+    return ReadHost<CallSiteBytes>(hostlayout::callSite);
 }
 
 std::uint32_t CallSiteTarget() {
-    unsigned char bytes[hostlayout::callLength];
-    ReadCallSite(bytes);
-    if (bytes[0] != hostlayout::callOpcode) {
+    if (ReadHost<std::uint8_t>(hostlayout::callSite) != hostlayout::callOpcode) {
         return 0;
     }
-    std::int32_t displacement;
-    std::memcpy(&displacement, bytes + 1, sizeof displacement);
-    return CallTarget(hostlayout::callNextInstruction, displacement);
+    return CallTarget(hostlayout::callNextInstruction,
+                      ReadHost<std::int32_t>(hostlayout::callDisplacement));
 }
 
 std::uint32_t CallFrameRoutine(std::uint32_t argument) {
     using Routine = std::uint32_t(__cdecl*)(std::uint32_t);
-    return reinterpret_cast<Routine>(static_cast<std::uintptr_t>(frameRoutine))(argument);
+    return reinterpret_cast<Routine>(HostBytes(frameRoutine))(argument);
 }

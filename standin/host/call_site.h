@@ -2,6 +2,7 @@
 // site, written into the image at run time as the game's own code would be.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "host/host_layout.h"
@@ -21,7 +22,8 @@ void WriteForeignRoutine();
 constexpr std::uint32_t foreignRoutineResult = 0x12345678;
 
 // The five bytes at the call site.
-void ReadCallSite(unsigned char bytes[hostlayout::callLength]);
+using CallSiteBytes = std::array<unsigned char, hostlayout::callLength>;
+CallSiteBytes ReadCallSite();
 
 // Where the call at the call site leads, or 0 if the byte there is not a call.
 std::uint32_t CallSiteTarget();

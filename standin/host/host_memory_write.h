@@ -9,6 +9,6 @@ template <class T> void WriteHost(HostAddress address, const T& value) {
     std::memcpy(HostBytes(address), &value, sizeof value);
 }
 
-template <class T> HostAddress AddressOf(const T* object) {
+template <class T> HostAddress AddressOf(T* object) {
     return static_cast<HostAddress>(reinterpret_cast<std::uintptr_t>(object));
 }

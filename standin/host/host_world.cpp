@@ -74,12 +74,12 @@ void SetHostUiFlag(bool chainPresent, std::uint8_t flag) {
 }
 
 void SetHostDevice(IDirect3DDevice9* device) {
-    WriteHost(devicePointer, static_cast<HostAddress>(reinterpret_cast<std::uintptr_t>(device)));
+    WriteHost(devicePointer, AddressOf(device));
 }
 
-void SetHostMatrices(const float view[16], const float viewProj[16]) {
-    std::memcpy(HostBytes(viewMatrix), view, 16 * sizeof(float));
-    std::memcpy(HostBytes(viewProjMatrix), viewProj, 16 * sizeof(float));
+void SetHostMatrices(const float (&view)[4][4], const float (&viewProj)[4][4]) {
+    WriteHost(viewMatrix, view);
+    WriteHost(viewProjMatrix, viewProj);
 }
 
 void WriteHostActor(int slot, const ActorSpec& actor) {
@@ -89,8 +89,7 @@ void WriteHostActor(int slot, const ActorSpec& actor) {
     WriteHost(address + actorEngagedOffset, std::uint32_t{actor.engaged ? 1U : 0U});
     WriteHost(AddressOf(object.stats) + damageRatioOffset, actor.damageRatio);
     WriteHost(address + actorStatsOffset, actor.hasStats ? AddressOf(object.stats) : 0U);
-    std::memcpy(HostBytes(AddressOf(object.holder) + positionOffset), actor.position,
-                sizeof actor.position);
+    WriteHost(AddressOf(object.holder) + positionOffset, actor.position);
 }
 
 void WriteHostActorList(const int* slots, int count) {

@@ -28,7 +28,7 @@ void SetHostStatus(bool present, float level, std::uint32_t mode);
 void SetHostSceneActive(bool present, bool active);
 void SetHostUiFlag(bool chainPresent, std::uint8_t flag);
 void SetHostDevice(IDirect3DDevice9* device);
-void SetHostMatrices(const float view[16], const float viewProj[16]);
+void SetHostMatrices(const float (&view)[4][4], const float (&viewProj)[4][4]);
 
 // Writes actor `slot` (its object stays at one address for the life of the process) and
 // the list: the actors of `slots`, in that order.

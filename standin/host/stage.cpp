@@ -34,7 +34,7 @@ void PublishStage(const Stage& stage, HostScene& scene) {
     }
     WriteHostActorList(slots, listed);
     SetHostClock(stage.clock, stageStep);
-    SetHostMatrices(&scene.camera.view._11, &scene.camera.viewProjection._11);
+    SetHostMatrices(scene.camera.view.m, scene.camera.viewProjection.m);
 }
 
 FrameResult AdvanceStage(Stage& stage, HostScene& scene, float step, const FrameOptions& options) {
