@@ -16,11 +16,13 @@ namespace {
 constexpr std::uint32_t upperCallee = 0x6F0000;
 constexpr std::uint32_t pageSize = 0x1000;
 
-// A `jmp rel32` or `call rel32`: both are as long as the game's call instruction.
-void PutRel32(std::uint32_t at, unsigned char opcode, std::uint32_t target) {
+// A `jmp rel32` or `call rel32` placed at `at`: both are as long as the game's call
+// instruction.
+CallSiteBytes Rel32(HostAddress at, unsigned char opcode, HostAddress target) {
     const std::int32_t displacement = CallDisplacement(at + hostlayout::callLength, target);
-    WriteHost(at, opcode);
-    WriteHost(at + 1, displacement);
+    CallSiteBytes bytes = {opcode};
+    std::memcpy(&bytes[1], &displacement, sizeof displacement);
+    return bytes;
 }
 
 void ProtectPage(std::uint32_t address, DWORD protection) {
@@ -43,13 +45,13 @@ void OpenCode(std::uint32_t address) {
 }
 
 // push dword [esp+4]; nops up to the call site; <call site>; add esp, 4; ret
-void WriteRoutineAround(const unsigned char site[hostlayout::callLength]) {
+void WriteRoutineAround(const CallSiteBytes& site) {
     static const unsigned char prologue[] = {0xFF, 0x74, 0x24, 0x04, 0x90, 0x90, 0x90};
     static const unsigned char epilogue[] = {0x83, 0xC4, 0x04, 0xC3};
     static_assert(frameRoutine + sizeof prologue == hostlayout::callSite, "routine layout");
     OpenCode(frameRoutine);
     WriteHost(frameRoutine, prologue);
-    std::memcpy(HostBytes(hostlayout::callSite), site, hostlayout::callLength);
+    WriteHost(hostlayout::callSite, site);
     WriteHost(hostlayout::callNextInstruction, epilogue);
     SealCode(frameRoutine);
 }
@@ -60,21 +62,17 @@ void WriteFrameRoutine(CalleePlace place) {
     HostAddress target = AddressOf(&HostFrameCallee);
     if (place == CalleePlace::above) {
         OpenCode(upperCallee);
-        PutRel32(upperCallee, 0xE9, target);
+        WriteHost(upperCallee, Rel32(upperCallee, 0xE9, target));
         SealCode(upperCallee);
         target = upperCallee;
     }
-    unsigned char site[hostlayout::callLength];
-    const std::int32_t displacement = CallDisplacement(hostlayout::callNextInstruction, target);
-    site[0] = hostlayout::callOpcode;
-    std::memcpy(site + 1, &displacement, sizeof displacement);
-    WriteRoutineAround(site);
+    WriteRoutineAround(Rel32(hostlayout::callSite, hostlayout::callOpcode, target));
 }
 
 void WriteForeignRoutine() {
     // mov eax, imm32: five bytes that another build might hold there.
-    unsigned char site[hostlayout::callLength] = {0xB8};
-    std::memcpy(site + 1, &foreignRoutineResult, sizeof foreignRoutineResult);
+    CallSiteBytes site = {0xB8};
+    std::memcpy(&site[1], &foreignRoutineResult, sizeof foreignRoutineResult);
     WriteRoutineAround(site);
 }
 
