@@ -24,8 +24,6 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
         bool ok = true;
         if (std::strcmp(arg, "--module") == 0) {
             ok = TakeValue(argc, argv, &i, &line->modulePath);
-        } else if (std::strcmp(arg, "--no-module") == 0) {
-            line->modulePath = nullptr;
         } else if (std::strcmp(arg, "--out") == 0) {
             ok = TakeValue(argc, argv, &i, &line->outDir);
         } else if (std::strcmp(arg, "--scenario") == 0) {

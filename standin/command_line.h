@@ -3,7 +3,7 @@
 
 struct CommandLine {
     const char* mode;
-    const char* modulePath; // the module to load, or null for a run without it
+    const char* modulePath; // the module to load
     const char* outDir;     // where pictures go
     const char* scenario;   // scenario file, or null for the built-in one
 };

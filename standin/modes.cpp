@@ -121,7 +121,7 @@ int RunInScene(const Mode& mode, const CommandLine& line) {
     }
     SetHostDevice(device.device);
     ModeRun run = {line, &scene, nullptr};
-    if (mode.needs == Needs::sceneAndModule && line.modulePath != nullptr) {
+    if (mode.needs == Needs::sceneAndModule) {
         run.module = LoadModule(line.modulePath);
         if (run.module == nullptr) {
             return 1;
@@ -151,9 +151,8 @@ int RunMode(const CommandLine& line) {
 }
 
 void PrintUsage() {
-    std::fprintf(stderr,
-                 "usage: standin MODE [--module DLL | --no-module] [--out DIR] [--scenario FILE]\n"
-                 "modes:\n");
+    std::fprintf(stderr, "usage: standin MODE [--module DLL] [--out DIR] [--scenario FILE]\n"
+                         "modes:\n");
     for (const Mode& mode : modes) {
         std::fprintf(stderr, "  %-13s %s\n", mode.name, mode.what);
     }

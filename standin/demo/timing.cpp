@@ -103,7 +103,7 @@ void PrintCost(const Medians& without, const Medians& with, TimedDevices devices
 
 int RunTiming(HostScene& scene, const char* modulePath, TimedDevices devices) {
     const Medians without = MeasureAll(scene, devices);
-    if (modulePath == nullptr || LoadModule(modulePath) == nullptr) {
+    if (LoadModule(modulePath) == nullptr) {
         return 1;
     }
     const Medians with = MeasureAll(scene, devices);
