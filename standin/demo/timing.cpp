@@ -70,7 +70,7 @@ Medians MeasureAll(HostScene& scene, TimedDevices devices) {
     Medians m;
     for (int device = 0; device < 2; ++device) {
         for (int k = 0; k < countKinds; ++k) {
-            if (device == 1 && (scene.device == nullptr || nullOnly)) {
+            if (device == 1 && nullOnly) {
                 m.us[device][k] = 0.0;
                 continue;
             }

@@ -20,10 +20,6 @@ bool MakeFrameCall(FrameCall call) {
 FrameResult RenderHostFrame(HostScene& scene, const FrameOptions& options) {
     FrameResult result = {0, false, false};
     IDirect3DDevice9* device = scene.device;
-    if (device == nullptr) {
-        result.calleeReached = MakeFrameCall(options.call);
-        return result;
-    }
     SetHostSceneState(device, scene.camera, scene.gameTexture);
     device->BeginScene();
     DrawHostScene(device, scene.pillars, scene.pillarCount);

@@ -9,7 +9,7 @@
 #include "standin/host/scene_camera.h"
 
 struct HostScene {
-    IDirect3DDevice9* device; // may be null: the host then only makes the frame call
+    IDirect3DDevice9* device;
     HostPipeline pipeline;
     // Left bound at stage 0 when the game calls, as most games leave their last texture.
     IDirect3DTexture9* gameTexture;
