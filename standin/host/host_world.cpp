@@ -99,10 +99,6 @@ void WriteHostActorList(const int* slots, int count) {
     WriteHost(actorCount, std::int32_t{count});
 }
 
-std::uint32_t HostActorAddress(int slot) {
-    return ActorAddress(slot);
-}
-
 HostAddress FreedHostPage() {
     // The first 64 KiB of a Windows process are never mapped. Memory the game has freed is
     // often only reserved, but a read of a reserved page takes qemu's user-mode emulator

@@ -34,7 +34,6 @@ void SetHostMatrices(const float (&view)[4][4], const float (&viewProj)[4][4]);
 // the list: the actors of `slots`, in that order.
 void WriteHostActor(int slot, const ActorSpec& actor);
 void WriteHostActorList(const int* slots, int count);
-std::uint32_t HostActorAddress(int slot);
 
 struct BrokenLink {
     HostAddress at, was;
