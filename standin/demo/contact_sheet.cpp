@@ -18,10 +18,6 @@ constexpr std::uint32_t sheetBackground = 0x202020;
 // with a few enlarged pixels.
 constexpr float maxZoom = 3.0f;
 
-int Clamp(int value, int low, int high) {
-    return std::max(low, std::min(high, value));
-}
-
 } // namespace
 
 SheetTile CutTile(const std::string& name, const std::uint32_t* frame, ScreenPoint low,
@@ -33,10 +29,10 @@ SheetTile CutTile(const std::string& name, const std::uint32_t* frame, ScreenPoi
     const float top = (low.y + high.y - height) * 0.5f;
     for (int y = 0; y < tileHeight; ++y) {
         for (int x = 0; x < tileWidth; ++x) {
-            const int sx =
-                Clamp(static_cast<int>(left + width * (x + 0.5f) / tileWidth), 0, sceneWidth - 1);
-            const int sy =
-                Clamp(static_cast<int>(top + height * (y + 0.5f) / tileHeight), 0, sceneHeight - 1);
+            const int sx = std::clamp(static_cast<int>(left + width * (x + 0.5f) / tileWidth), 0,
+                                      sceneWidth - 1);
+            const int sy = std::clamp(static_cast<int>(top + height * (y + 0.5f) / tileHeight), 0,
+                                      sceneHeight - 1);
             tile.pixels[y * tileWidth + x] = frame[sy * sceneWidth + sx];
         }
     }

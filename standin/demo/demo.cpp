@@ -1,5 +1,6 @@
 #include "standin/demo/demo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -114,8 +115,8 @@ void MoveWalkers(Player& player, float now) {
         if (!walk.active) {
             continue;
         }
-        float t = walk.duration > 0.0f ? (now - walk.start) / walk.duration : 1.0f;
-        t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+        const float t = std::clamp(walk.duration > 0.0f ? (now - walk.start) / walk.duration : 1.0f,
+                                   0.0f, 1.0f);
         player.stage->actors[i].world = walk.from + (walk.to - walk.from) * t;
     }
 }
