@@ -284,9 +284,7 @@ void ClearStage(HostScene& scene, float clock) {
     SetHostSceneActive(true, false);
     PublishStage(empty, scene);
     RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
-    SetHostStatus(true, 1.0f, 3);
-    SetHostUiFlag(true, 0);
-    SetHostSceneActive(true, true);
+    SetHostDefaults();
 }
 
 } // namespace

@@ -45,10 +45,14 @@ void PlaceHostObjects() {
     }
     WriteHost(actorListPointer, AddressOf(actorList));
     WriteHost(actorCount, std::int32_t{0});
+    SetHostDefaults();
+    SetHostClock(0.0f, 0.0f);
+}
+
+void SetHostDefaults() {
     SetHostStatus(true, 1.0f, 3);
     SetHostSceneActive(true, true);
     SetHostUiFlag(true, 0);
-    SetHostClock(0.0f, 0.0f);
 }
 
 void SetHostClock(float seconds, float step) {

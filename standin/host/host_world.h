@@ -22,6 +22,9 @@ struct ActorSpec {
 
 // Places the host's objects (status, scene, UI chain) and points the fixed pointers at them.
 void PlaceHostObjects();
+// The objects as in play: status present at level 1 in mode 3, the UI chain present with its
+// flag clear, the scene active.
+void SetHostDefaults();
 
 void SetHostClock(float seconds, float frameStep);
 void SetHostStatus(bool present, float level, std::uint32_t mode);
