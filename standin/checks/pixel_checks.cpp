@@ -103,10 +103,10 @@ int RunPixelChecks(HostScene& scene) {
                         BarPoint(scene, hit, 0.3f, expected::barHalfHeight), expected::deadOutline,
                         expected::outlinePasses, 3);
 
-    SetHostSceneActive(true, false);
+    SetHostSceneActive(false);
     failed += Check(CaptureFrame(stage, scene, stageStep, &c), "frame captured");
     failed += ExpectUnchanged("inactive scene shows no bars", c,
                               BarPoint(scene, stage.actors[beforeWall]));
-    SetHostSceneActive(true, true);
+    SetHostSceneActive(true);
     return failed;
 }

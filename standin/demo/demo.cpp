@@ -100,7 +100,7 @@ void ApplyActorEvent(Player& player, const ScenarioEvent& event) {
 void ApplyWorldEvent(const ScenarioEvent& event) {
     const std::vector<std::string>& w = event.words;
     if (w[0] == "scene") {
-        SetHostSceneActive(true, w.size() > 1 && w[1] == "active");
+        SetHostSceneActive(w.size() > 1 && w[1] == "active");
     } else if (w[0] == "ui") {
         SetHostUiFlag(true, static_cast<std::uint8_t>(Number(w, 1)));
     } else if (w[0] == "status") {
@@ -281,7 +281,7 @@ void ClearStage(HostScene& scene, float clock) {
     static Stage empty;
     empty = {};
     empty.clock = clock;
-    SetHostSceneActive(true, false);
+    SetHostSceneActive(false);
     PublishStage(empty, scene);
     RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
     SetHostDefaults();

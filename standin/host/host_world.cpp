@@ -51,7 +51,7 @@ void PlaceHostObjects() {
 
 void SetHostDefaults() {
     SetHostStatus(true, 1.0f, 3);
-    SetHostSceneActive(true, true);
+    SetHostSceneActive(true);
     SetHostUiFlag(true, 0);
 }
 
@@ -66,9 +66,9 @@ void SetHostStatus(bool present, float level, std::uint32_t mode) {
     WriteHost(statusPointer, present ? AddressOf(statusObject) : HostAddress{0});
 }
 
-void SetHostSceneActive(bool present, bool active) {
+void SetHostSceneActive(bool active) {
     WriteHost(AddressOf(sceneObject) + sceneActiveOffset, std::uint32_t{active ? 1U : 0U});
-    WriteHost(scenePointer, present ? AddressOf(sceneObject) : HostAddress{0});
+    WriteHost(scenePointer, AddressOf(sceneObject));
 }
 
 void SetHostUiFlag(bool chainPresent, std::uint8_t flag) {

@@ -28,7 +28,7 @@ void SetHostDefaults();
 
 void SetHostClock(float seconds, float frameStep);
 void SetHostStatus(bool present, float level, std::uint32_t mode);
-void SetHostSceneActive(bool present, bool active);
+void SetHostSceneActive(bool active);
 void SetHostUiFlag(bool chainPresent, std::uint8_t flag);
 void SetHostDevice(IDirect3DDevice9* device);
 void SetHostMatrices(const float (&view)[4][4], const float (&viewProj)[4][4]);
