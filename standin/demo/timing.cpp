@@ -108,6 +108,5 @@ int RunTiming(HostScene& scene, const char* modulePath, TimedDevices devices) {
     }
     const Medians with = MeasureAll(scene, devices);
     PrintCost(without, with, devices);
-    SetHostDevice(scene.device);
     return 0;
 }
