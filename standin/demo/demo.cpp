@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr float demoStep = 1.0f / 30.0f;
 // A tile shows a bar with half a unit to either side, three times as wide as high.
 constexpr float tileMarginWorld = 0.5f;
 constexpr float tileHalfHeightWorld = 0.4f;
@@ -137,7 +136,7 @@ std::vector<const ScenarioEvent*> ApplyDueEvents(Player& player, float now,
                                                  const std::string& outDir) {
     std::vector<const ScenarioEvent*> captures;
     const std::vector<ScenarioEvent>& events = player.scenario->events;
-    while (player.next < events.size() && events[player.next].time <= now + demoStep * 0.5f) {
+    while (player.next < events.size() && events[player.next].time <= now + stageStep * 0.5f) {
         const ScenarioEvent& event = events[player.next++];
         if (event.words[0] == "actor") {
             ApplyActorEvent(player, event);
@@ -250,7 +249,7 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, 
     int picture = 0;
     int frames = 0;
     float now = 0.0f;
-    for (; now <= scenario.endTime; now = ++frames * demoStep) {
+    for (; now <= scenario.endTime; now = ++frames * stageStep) {
         const std::vector<const ScenarioEvent*> captures = ApplyDueEvents(player, now, outDir);
         stage.clock = *clockBase + now;
         PublishStage(stage, scene);
@@ -300,6 +299,6 @@ int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
     }
     int failed = PlayScenario(scene, BarLifeScenarioText(), outDir, &clock);
     ClearStage(scene, clock);
-    clock += demoStep;
+    clock += stageStep;
     return failed + PlayScenario(scene, FightScenarioText(), outDir, &clock);
 }

@@ -147,7 +147,7 @@ bool ParseScenario(const char* text, Scenario* scenario) {
             return false;
         }
     }
-    return static_cast<int>(scenario->actorNames.size()) <= maxStageActors;
+    return static_cast<int>(scenario->actorNames.size()) <= maxHostActors;
 }
 
 bool LoadScenarioFile(const char* path, std::string* text) {

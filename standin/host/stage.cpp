@@ -1,7 +1,5 @@
 #include "standin/host/stage.h"
 
-#include "standin/host/host_world.h"
-
 namespace {
 
 constexpr std::uint32_t ordinaryKind = 0x10001;
@@ -18,7 +16,7 @@ StageActor StandingActor(float x, float y, float damage) {
 }
 
 void PublishStage(const Stage& stage, HostScene& scene) {
-    static int slots[maxStageActors];
+    static int slots[maxHostActors];
     int listed = 0;
     scene.pillarCount = 0;
     for (int i = 0; i < stage.count; ++i) {

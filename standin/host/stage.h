@@ -6,8 +6,8 @@
 #include <d3dx9.h>
 
 #include "standin/host/host_frame.h"
+#include "standin/host/host_world.h"
 
-constexpr int maxStageActors = 1000;
 constexpr float stageStep = 1.0f / 30.0f;
 
 struct StageActor {
@@ -20,7 +20,7 @@ struct StageActor {
 };
 
 struct Stage {
-    StageActor actors[maxStageActors];
+    StageActor actors[maxHostActors];
     int count;
     float clock;
 };
