@@ -1,7 +1,6 @@
 #include "standin/demo/scenario.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 

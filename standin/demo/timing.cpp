@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+#include <windows.h>
 
 #include "standin/host/call_site.h"
 #include "standin/host/host_world.h"

@@ -1,8 +1,6 @@
 // The module's cost per frame: the frame call timed with and without the module.
 #pragma once
 
-#include <windows.h>
-
 #include "standin/host/host_frame.h"
 
 // Which devices the frame call is timed with.

@@ -20,6 +20,13 @@ constexpr int groundTilesDeep = 20;
 constexpr int groundTilesWide = 24;
 constexpr float pillarHalf = 0.25f;
 constexpr float pillarHeight = 1.0f;
+// The wall stands across the view; actors beyond it are hidden from the camera.
+constexpr float wallNear = 9.0f;
+constexpr float wallFar = 9.6f;
+constexpr float wallLeft = -0.5f;
+constexpr float wallRight = 6.0f;
+constexpr float wallHeight = 3.0f;
+constexpr D3DCOLOR gameTextureColor = 0xFFFF0000;
 
 void AddQuad(std::vector<SceneVertex>& out, const D3DXVECTOR3 corners[4], D3DCOLOR color) {
     const int order[6] = {0, 1, 2, 2, 3, 0};

@@ -6,13 +6,6 @@
 
 #include "standin/host/scene_camera.h"
 
-// The wall stands across the view; actors beyond it are hidden from the camera.
-constexpr float wallNear = 9.0f;
-constexpr float wallFar = 9.6f;
-constexpr float wallLeft = -0.5f;
-constexpr float wallRight = 6.0f;
-constexpr float wallHeight = 3.0f;
-
 // The host's pipeline for its scene: fixed function, coloured vertices, depth on.
 // The scene's vertices are coloured; the texture stays bound without tinting them.
 void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera,
@@ -20,7 +13,6 @@ void SetHostSceneState(IDirect3DDevice9* device, const SceneCamera& camera,
 
 // A small texture whose every texel is a strong colour: a bar drawn through it would show.
 IDirect3DTexture9* CreateGameTexture(IDirect3DDevice9* device);
-constexpr D3DCOLOR gameTextureColor = 0xFFFF0000;
 
 // Clears and draws the scene; pillars stand at the given world points (feet on the ground).
 void DrawHostScene(IDirect3DDevice9* device, const D3DXVECTOR3* pillars, int pillarCount);
