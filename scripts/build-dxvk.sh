@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds DXVK's 32-bit d3d9.dll, a Direct3D 9 that draws through Vulkan, from Debian 13's
-# source package, once per source version, into the project's cache, and prints its path:
+# source package, once per source version, into the cache that scripts/with-wine.sh keeps
+# its Wine prefix in (~/.cache/actorbars, or $ACTORBARS_WINE_CACHE), and prints its path:
 #   dll="$(scripts/build-dxvk.sh)"
 # Only the path goes to standard output. Once built, a run needs no network and takes a
 # moment; a new build happens only when Debian 13's package lists, fetched anew (remove
@@ -14,7 +15,7 @@ fail() {
     exit 1
 }
 
-cache="${ACTORBARS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/actorbars}"
+cache="${ACTORBARS_WINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/actorbars}"
 state="$cache/debian13"
 # The version last read off Debian 13's lists. Asking apt costs seconds, so the answer is
 # kept until the lists are fetched again.

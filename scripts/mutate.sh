@@ -5,6 +5,7 @@
 #
 #   scripts/mutate.sh                    # every fault of scripts/mutations.txt
 #   scripts/mutate.sh LIST [PATTERN]     # another list; only faults whose title matches
+#   ACTORBARS_MUTATION_DIR=DIR scripts/mutate.sh   # scratch copy in DIR, not build/mutation
 #
 # A fault in the list is four lines: "## title", the file, "- text" and "+ text". The
 # first line of the file holding "text" (exactly, as a substring) gets it replaced; "file:N"
