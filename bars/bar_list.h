@@ -12,6 +12,7 @@ struct ActorTracker;
 using BarList = std::vector<BarEntry>;
 
 // Advances every tracked record's timers by frameDelta and rebuilds the list from the
-// tracker, farthest first, so that nearer bars are drawn over farther ones.
+// tracker through the host's view matrix, farthest first, so that nearer bars are drawn
+// over farther ones.
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
                   const D3DXMATRIX* hostViewMatrix);

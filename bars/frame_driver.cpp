@@ -37,9 +37,11 @@ void AdvanceFrameClock(FrameClock& clock) {
 // inverse(view) x viewProj, so a view-space point lands where the host's camera puts it. A
 // singular view matrix leaves the output untouched, and the last product is multiplied by
 // viewProj again.
-void ComputeViewTransform(FrameDriverState& driver) {
-    D3DXMatrixInverse(&driver.viewTransform, nullptr, HostViewMatrix());
-    D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, HostViewProjMatrix());
+void FollowHostCamera(FrameDriverState& driver) {
+    driver.view = ReadHostViewMatrix();
+    const D3DXMATRIX viewProj = ReadHostViewProjMatrix();
+    D3DXMatrixInverse(&driver.viewTransform, nullptr, &driver.view);
+    D3DXMatrixMultiply(&driver.viewTransform, &driver.viewTransform, &viewProj);
 }
 
 void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {
@@ -75,7 +77,7 @@ bool FollowHostFrame(FrameState& frame) {
     FrameDriverState& driver = frame.driver;
     SampleHostStatus(driver);
     AdvanceFrameClock(frame.clock);
-    ComputeViewTransform(driver);
+    FollowHostCamera(driver);
     FollowHostScene(driver, frame.tracker);
     RefreshUiFlag(driver);
     UpdateSuppressLatch(driver);
@@ -89,7 +91,7 @@ void DrawActorBars(FrameState& frame) {
         return;
     }
     UpdateTrackedActors(frame.tracker);
-    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, HostViewMatrix());
+    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, &frame.driver.view);
     BeginOverlay(frame.renderer, ReadHostDevice(), &frame.driver.viewTransform);
     for (const BarEntry& entry : frame.list) {
         DrawBar(frame.renderer, entry);

@@ -25,6 +25,7 @@ struct FrameDriverState {
     float sceneTime = 0.0f; // seconds since the scene became active; 0 while inactive
     std::uint8_t uiFlag = 0;
     bool suppressLatch = false; // while set, no bars are shown
+    D3DXMATRIX view{};          // the host's view matrix as read on this call
     D3DXMATRIX viewTransform{}; // brought up to date every call, before it is read
 };
 

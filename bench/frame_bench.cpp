@@ -238,7 +238,8 @@ inline void RunFrame(Scene& scene, bool wholeFrame) {
         DrawActorBars(m);
     } else {
         UpdateTrackedActors(m.tracker);
-        BuildBarList(m.tracker, m.list, frameSeconds, HostViewMatrix());
+        const D3DXMATRIX view = ReadHostViewMatrix();
+        BuildBarList(m.tracker, m.list, frameSeconds, &view);
     }
 }
 

@@ -31,11 +31,14 @@ inline float ReadHostFrameStep() {
     return ReadHost<float>(hostlayout::frameStep);
 }
 
-inline const D3DXMATRIX* HostViewMatrix() {
-    return HostObject<D3DXMATRIX>(hostlayout::viewMatrix);
+// Copied into the module's memory by its own loads: D3DX then never reads the game's, and a
+// camera the game cannot read faults here, in the module's code, where the frame guard
+// takes it.
+inline D3DXMATRIX ReadHostViewMatrix() {
+    return ReadHost<D3DXMATRIX>(hostlayout::viewMatrix);
 }
-inline const D3DXMATRIX* HostViewProjMatrix() {
-    return HostObject<D3DXMATRIX>(hostlayout::viewProjMatrix);
+inline D3DXMATRIX ReadHostViewProjMatrix() {
+    return ReadHost<D3DXMATRIX>(hostlayout::viewProjMatrix);
 }
 
 // No scene object counts as an inactive scene.

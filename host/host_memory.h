@@ -20,7 +20,3 @@ template <class T> T ReadHost(HostAddress address) {
     std::memcpy(&value, HostBytes(address), sizeof value);
     return value;
 }
-
-template <class T> const T* HostObject(HostAddress address) {
-    return reinterpret_cast<const T*>(HostBytes(address));
-}
