@@ -127,11 +127,11 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     const float h = PositiveOrZero(bar.health);
     const float tr = PositiveOrZero(bar.trailHealth);
     const float opacity = FarFade(anchor.z) * (NearFade(anchor.z) * deathFade);
-    // A NaN anchor or opacity (bad host positions, camera or clock) gets no bar: it would
-    // break the depth sort and the colour packing. Nor does an infinite side or height: the
-    // bar's edges could come out NaN. Side and height are checked as their sum, one test for
-    // both; a sum past the largest float is no place for a bar either.
-    if (!std::isfinite(anchor.x + anchor.y) || std::isnan(anchor.z) || !(opacity > 0.0f)) {
+    // A NaN depth or opacity (bad host positions, camera or clock) gets no bar: it would
+    // break the depth sort and the colour packing. A NaN opacity must fail this test, not
+    // pass it: the bar would be drawn, invisible. Edges that are not finite numbers are the
+    // geometry's to refuse.
+    if (std::isnan(anchor.z) || !(opacity > 0.0f)) {
         return false;
     }
 

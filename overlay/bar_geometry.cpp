@@ -1,5 +1,8 @@
 #include "overlay/bar_geometry.h"
 
+#include <cmath>
+#include <initializer_list>
+
 namespace {
 
 struct BarEdges {
@@ -20,6 +23,18 @@ BarEdges EdgesOf(const BarEntry& entry) {
     return e;
 }
 
+// A health the game's garbage drove past any width a float can hold (a damage ratio of -inf,
+// or -3e38, whose health x 1.4 overflows), or a place at the edge of the float range, puts
+// an edge at infinity or NaN: no bar is better than a vertex the device cannot place.
+bool IsFinite(const BarEdges& e) {
+    for (const float edge : {e.xLeft, e.xRight, e.yBottom, e.yTop, e.xHealth, e.xTrail, e.z}) {
+        if (!std::isfinite(edge)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Two triangles spanning x0..x1 over the bar's height.
 void DrawQuad(IDirect3DDevice9* device, const BarEdges& e, float x0, float x1, D3DCOLOR c) {
     const OverlayVertex quad[6] = {
@@ -33,6 +48,9 @@ void DrawQuad(IDirect3DDevice9* device, const BarEdges& e, float x0, float x1, D
 
 void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
     const BarEdges e = EdgesOf(entry);
+    if (!IsFinite(e)) {
+        return;
+    }
     if (IDirect3DDevice9* const device = renderer.device) {
         DrawQuad(device, e, e.xLeft, e.xHealth, PackColor(entry.fillColor));
         if (entry.trailHealth > entry.health) {

@@ -52,8 +52,8 @@ const char* CheckDeviceCalls(const FakeDevice& device, bool mayDraw) {
         const std::size_t count = draw.a == D3DPT_LINESTRIP ? draw.b + 1 : draw.b * 3;
         for (std::size_t v = draw.firstVertex; v < draw.firstVertex + count; ++v) {
             const OverlayVertex& vertex = device.vertices[v];
-            if (std::isnan(vertex.x + vertex.y + vertex.z)) {
-                return "a NaN vertex reached the device";
+            if (!std::isfinite(vertex.x) || !std::isfinite(vertex.y) || !std::isfinite(vertex.z)) {
+                return "a vertex that is not a finite number reached the device";
             }
         }
     }

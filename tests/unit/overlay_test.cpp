@@ -124,6 +124,10 @@ TEST_F(OverlayTest, BarIsFillTrailAndFourOutlines) {
     const auto full = Draws([&] { DrawBar(renderer, entry); });
     ASSERT_EQ(full.size(), 5U);
     EXPECT_EQ(Vertices(full[0])[1].x, 0.7f) << "a full fill reaches the right edge";
+    for (const float past : {INFINITY, 3e38f}) { // the fill's edge at 1.4 x health overflows
+        entry.trailHealth = entry.health = past;
+        EXPECT_TRUE(Draws([&] { DrawBar(renderer, entry); }).empty()) << past;
+    }
 }
 
 } // namespace
