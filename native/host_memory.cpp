@@ -10,12 +10,19 @@
 
 namespace {
 constexpr std::size_t hostAddressSpace = std::size_t{1} << 32;
+constexpr std::size_t pageSize = 4096;
 
 unsigned char* const hostMemory = [] {
     void* base = mmap(nullptr, hostAddressSpace, PROT_READ | PROT_WRITE,
                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (base == MAP_FAILED) {
         std::perror("reserving native host memory");
+        std::abort();
+    }
+    // Address 0 faults, as in the game's process: a null pointer the module follows
+    // untested crashes here too, instead of reading zeros.
+    if (mprotect(base, pageSize, PROT_NONE) != 0) {
+        std::perror("protecting native host memory's first page");
         std::abort();
     }
     return static_cast<unsigned char*>(base);
@@ -32,7 +39,6 @@ Written written[65536];
 std::size_t writtenCount = 0;
 bool tooManyWritten = false;
 
-constexpr std::size_t pageSize = 4096;
 HostAddress freedPage = 0;
 
 void Protect(HostAddress page, int protection) {
@@ -63,7 +69,9 @@ void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size) {
 }
 
 void ResetHostMemory(HostAddress freed) {
-    Protect(freedPage, PROT_READ | PROT_WRITE);
+    if (freedPage >= pageSize) {
+        Protect(freedPage, PROT_READ | PROT_WRITE);
+    }
     if (tooManyWritten && madvise(hostMemory, hostAddressSpace, MADV_DONTNEED) != 0) {
         std::perror("dropping native host memory");
         std::abort();

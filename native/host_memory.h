@@ -16,8 +16,9 @@ inline const unsigned char* HostBytes(HostAddress address) {
 
 // Stands in for the host writing its own memory.
 void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size);
-// Forgets everything written: every byte reads 0 again. The 4 KiB page that holds `freed`
-// becomes unreadable, as memory the game has freed: a read of it raises SIGSEGV.
+// Forgets everything written: every byte reads 0 again, but for the first page, which is
+// never readable. The 4 KiB page that holds `freed` becomes unreadable too, as memory the
+// game has freed: a read of it raises SIGSEGV.
 void ResetHostMemory(HostAddress freed);
 
 struct IDirect3DDevice9;

@@ -72,6 +72,9 @@ TEST_F(BarAnimationTest, DeadBarBlinksFadesFromOneSecondAndGoesAtOneAndAHalf) {
     Build(0.1f);
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(bar.deathTime + bar.hideTime + bar.trailHealth, 1.5f + 0.5f + 0.3f);
+    bar.deathTime = 0.5f;
+    Build(NaN);
+    EXPECT_TRUE(list.empty()) << "a NaN clock: a NaN blink, a NaN opacity, no bar";
 }
 
 TEST_F(BarAnimationTest, NanHealthIsAliveAndShowsAnEmptyWhiteBar) {
