@@ -28,6 +28,8 @@ target_compile_options(actorbars PRIVATE
 )
 target_link_options(actorbars PRIVATE
     -static -static-libgcc -static-libstdc++
+    # module/dll_main.cpp: the runtime's teardown is skipped when the process ends.
+    -Wl,-e,_ModuleEntry@12
     -Wl,--exclude-all-symbols
     # A time stamp in the PE and export headers would make every build's bytes differ.
     -Wl,--no-insert-timestamp
