@@ -83,20 +83,34 @@ constexpr SIZE_T callSize = hostlayout::callLength;
 static_assert(hostlayout::callDisplacement % sizeof(std::int32_t) == 0,
               "the displacement must be one aligned store");
 
-// Committed, readable and not a guard page over the whole range, executable or not: enough
-// to look at the opcode byte without faulting.
-bool IsReadableMemory(const void* address, SIZE_T size) {
+// The region that holds `address`, when it is committed and not a guard page.
+bool QueryCommitted(std::uintptr_t address, MEMORY_BASIC_INFORMATION* info) {
+    return VirtualQuery(reinterpret_cast<const void*>(address), info, sizeof *info) != 0 &&
+           info->State == MEM_COMMIT && (info->Protect & PAGE_GUARD) == 0;
+}
+
+// The game's own code: the whole call readable, in the main executable's image. Anything
+// else is another program, or memory nobody should write to.
+bool IsGameCode(std::uintptr_t site) {
     MEMORY_BASIC_INFORMATION info;
-    if (VirtualQuery(address, &info, sizeof info) == 0 || info.State != MEM_COMMIT) {
+    if (!QueryCommitted(site, &info)) {
         return false;
     }
     const auto regionEnd = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
-    if (reinterpret_cast<std::uintptr_t>(address) + size > regionEnd) {
-        return false;
-    }
     const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    return (info.Protect & readable) != 0 && (info.Protect & PAGE_GUARD) == 0;
+    return site + callSize <= regionEnd && (info.Protect & readable) != 0 &&
+           info.Type == MEM_IMAGE && info.AllocationBase == GetModuleHandleW(nullptr);
+}
+
+// Where the call leads now: the game's callee, or another plug-in's that rerouted the call
+// first, which the hook chains to all the same. A call into anything but code is not one
+// the hook can pass on.
+bool IsExecutableCode(std::uintptr_t target) {
+    MEMORY_BASIC_INFORMATION info;
+    const DWORD executable =
+        PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return QueryCommitted(target, &info) && (info.Protect & executable) != 0;
 }
 
 // The call site will lead into this module for the rest of the process's life: a loader's
@@ -113,7 +127,12 @@ HMODULE PinModule() {
 void InstallFrameHook() {
     auto* site = reinterpret_cast<unsigned char*>(hostlayout::callSite);
     // Any other byte means another game build: writing there would corrupt its code.
-    if (!IsReadableMemory(site, callSize) || site[0] != hostlayout::callOpcode) {
+    if (!IsGameCode(hostlayout::callSite) || site[0] != hostlayout::callOpcode) {
+        return;
+    }
+    auto* displacementSlot = reinterpret_cast<std::int32_t*>(hostlayout::callDisplacement);
+    const std::uint32_t callee = CallTarget(hostlayout::callNextInstruction, *displacementSlot);
+    if (!IsExecutableCode(callee)) {
         return;
     }
     HMODULE self = PinModule();
@@ -126,8 +145,7 @@ void InstallFrameHook() {
     if (!VirtualProtect(site, callSize, PAGE_EXECUTE_READWRITE, &oldProtect)) {
         return;
     }
-    auto* displacementSlot = reinterpret_cast<std::int32_t*>(hostlayout::callDisplacement);
-    savedCallee = CallTarget(hostlayout::callNextInstruction, *displacementSlot);
+    savedCallee = callee;
     const std::int32_t hook = CallDisplacement(
         hostlayout::callNextInstruction,
         static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&OnHostFrame)));
