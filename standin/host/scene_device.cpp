@@ -53,9 +53,11 @@ bool CreateSceneDevice(SceneDevice* scene) {
         return false;
     }
     D3DPRESENT_PARAMETERS parameters = PresentParameters(scene->window);
-    const HRESULT result = scene->d3d->CreateDevice(
-        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, scene->window,
-        D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &parameters, &scene->device);
+    // As games create theirs: hardware vertex processing, and without FPU_PRESERVE, so the
+    // x87 unit runs at single precision while the module's frame runs.
+    const HRESULT result =
+        scene->d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, scene->window,
+                                 D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &scene->device);
     if (FAILED(result)) {
         std::fprintf(stderr, "standin: CreateDevice failed (%#lx)\n",
                      static_cast<unsigned long>(result));
