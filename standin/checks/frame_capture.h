@@ -26,6 +26,10 @@ bool CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture);
 int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expected::Color color,
               int passes = 1, int rows = 0);
 int ExpectUnchanged(const char* name, const Capture& c, const ScreenPoint& at);
+// No pixel differs from the host's own picture but near the bars of `barsOf`'s actors;
+// with no stage, none at all.
+int ExpectOnlyBarsChanged(const char* name, const HostScene& scene, const Capture& c,
+                          const Stage* barsOf);
 
 // Largest channel difference between two 0x00RRGGBB colours.
 int ColorDistance(std::uint32_t a, std::uint32_t b);

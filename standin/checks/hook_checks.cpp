@@ -72,32 +72,44 @@ int CalleeChecks(const char* modulePath, CalleePlace place) {
     return failed;
 }
 
-int ForeignSiteChecks(const char* modulePath) {
-    WriteForeignRoutine();
+// Another build's code at the call site, or a call that leads into no code: the module
+// must leave the game as it was.
+int LeftAloneChecks(const char* modulePath, const char* what) {
     const auto before = ReadCallSite();
     int failed = Check(LoadModule(modulePath) != nullptr, "LoadLibrary");
-    failed += Check(ReadCallSite() == before, "a call site without 0xE8 is left alone");
+    failed += CheckDetail(ReadCallSite() == before, "call site left alone", "%s", what);
     MEMORY_BASIC_INFORMATION info;
     VirtualQuery(HostBytes(frameRoutine), &info, sizeof info);
-    failed += Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
-    failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
-    return failed;
+    return failed + Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
 }
 
 } // namespace
 
 int RunHookChecks(const char* modulePath) {
-    const std::string foreign = ModuleCopy(modulePath, "foreign");
-    const std::string below = ModuleCopy(modulePath, "below");
-    const std::string above = ModuleCopy(modulePath, "above");
-    if (Check(!foreign.empty() && !below.empty() && !above.empty(), "module copies") != 0) {
-        return 1;
+    std::string copies[5];
+    const char* tags[] = {"foreign", "data", "below", "above", "chained"};
+    for (int i = 0; i < 5; ++i) {
+        copies[i] = ModuleCopy(modulePath, tags[i]);
+        if (Check(!copies[i].empty(), "module copy") != 0) {
+            return 1;
+        }
     }
     std::printf("-- a call site without a call\n");
-    int failed = ForeignSiteChecks(foreign.c_str());
+    WriteForeignRoutine();
+    int failed = LeftAloneChecks(copies[0].c_str(), "no 0xE8");
+    failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
+    std::printf("-- a call into the host's data\n");
+    WriteFrameRoutine(CalleePlace::data);
+    failed += LeftAloneChecks(copies[1].c_str(), "a call into no code");
     std::printf("-- callee below the call site\n");
-    failed += CalleeChecks(below.c_str(), CalleePlace::below);
+    failed += CalleeChecks(copies[2].c_str(), CalleePlace::below);
     std::printf("-- callee above the call site\n");
-    failed += CalleeChecks(above.c_str(), CalleePlace::above);
-    return failed;
+    failed += CalleeChecks(copies[3].c_str(), CalleePlace::above);
+    // Another plug-in rerouted the call first: the module chains to it, and the game's
+    // callee is reached through both.
+    std::printf("-- callee in another module\n");
+    HMODULE chained = LoadModule(copies[4].c_str());
+    failed += CheckDetail(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
+                          "call site leads into the second module", "%#x", CallSiteTarget());
+    return failed + ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
 }

@@ -65,6 +65,8 @@ void WriteFrameRoutine(CalleePlace place) {
         WriteHost(upperCallee, Rel32(upperCallee, 0xE9, target));
         SealCode(upperCallee);
         target = upperCallee;
+    } else if (place == CalleePlace::data) {
+        target = AddressOf(&hostCallee);
     }
     WriteRoutineAround(Rel32(hostlayout::callSite, hostlayout::callOpcode, target));
 }

@@ -10,10 +10,12 @@
 // Where the routine that holds the call site begins; callable as uint32_t(uint32_t).
 constexpr std::uint32_t frameRoutine = 0x6E75A0;
 
-enum class CalleePlace { below, above };
+// Below or above the call site; or the call leads into the host's data, no code at all.
+enum class CalleePlace { below, above, data };
 
 // Writes the routine with a call to the host's callee, reached directly (below the call
-// site) or through a jump placed above it. The code pages end up read and execute only.
+// site) or through a jump placed above it, or into data. The code pages end up read and
+// execute only.
 void WriteFrameRoutine(CalleePlace place);
 
 // Writes code from another game build: no call instruction at the call site, but a
