@@ -11,10 +11,10 @@ int Check(bool passed, const char* name);
 int CheckDetail(bool passed, const char* name, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// The frame hook, the module loaded as the game's loader loads it: a call site of another
-// game build left alone, then the game's callee below and above the call site. Each part
-// has its own copy of the module, all in one run, since starting a program is slow under
-// Wine.
+// The frame hook, the module loaded as the game's loader loads it: call sites of another
+// build or into data left alone, the game's callee below and above the call site, another
+// plug-in's chained. Each part has its own copy of the module, in one run, since starting
+// a program is slow under Wine.
 int RunHookChecks(const char* modulePath);
 // One frame call as the game makes it, with esp at the call site `misalign` mod 16: the
 // game's callee ran once with the argument, its result came back, and the registers and
@@ -28,7 +28,6 @@ int RunStateChecks(HostScene& scene);
 // colours, behind the wall when the wall is in front, and nothing else changed.
 int RunPixelChecks(HostScene& scene);
 
-// What the host may do to the module and still keep its game: no device for a while, a
-// device that cannot save its state, missing status and UI objects, pointers into freed
-// memory, a fault of the game's own while the module is loaded, the loader unloading.
+// What the host may do to the module and still keep its game: pointers into freed memory,
+// an unreadable camera, a fault of its own, FreeLibrary, garbage health, and quitting.
 int RunFaultChecks(HostScene& scene, HMODULE module);

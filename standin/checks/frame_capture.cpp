@@ -57,15 +57,6 @@ bool NearAnyBar(const HostScene& scene, const Stage& stage, int x, int y) {
 
 } // namespace
 
-Stage& NewStage(std::initializer_list<StageActor> actors) {
-    static Stage stage;
-    stage = {};
-    for (const StageActor& actor : actors) {
-        stage.actors[stage.count++] = actor;
-    }
-    return stage;
-}
-
 bool CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture) {
     capture->withModule.assign(sceneWidth * sceneHeight, 0);
     capture->reference.assign(sceneWidth * sceneHeight, 0);

@@ -3,14 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <vector>
 
 #include "standin/checks/expected_bar.h"
 #include "standin/host/stage.h"
-
-// The one stage every check uses, being too big for the stack, emptied and given `actors`.
-Stage& NewStage(std::initializer_list<StageActor> actors);
 
 struct Capture {
     std::vector<std::uint32_t> withModule;

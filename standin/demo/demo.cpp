@@ -236,11 +236,10 @@ void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles)
 // its end.
 int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, float* clockBase) {
     static Scenario scenario;
-    static Stage stage;
     if (!ParseScenario(text, &scenario)) {
         return 1;
     }
-    stage = {};
+    Stage& stage = NewStage({});
     stage.count = static_cast<int>(scenario.actorNames.size());
     Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0};
     std::vector<std::uint32_t> frame(sceneWidth * sceneHeight);
@@ -277,8 +276,7 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, 
 // Between scenarios: a frame without the scene empties the module's records, then the
 // host's objects are as at start.
 void ClearStage(HostScene& scene, float clock) {
-    static Stage empty;
-    empty = {};
+    Stage& empty = NewStage({});
     empty.clock = clock;
     SetHostSceneActive(false);
     PublishStage(empty, scene);

@@ -130,13 +130,27 @@ BrokenLink BreakHostLink(HostLink link) {
                                  uiInner,
                                  actorCount};
     const HostAddress at = words[int(link)];
-    const BrokenLink broken = {at, ReadHost<HostAddress>(at)};
+    const BrokenLink broken = {at, ReadHost<HostAddress>(at), 0};
     // Past the listed actors lie zeros, which the module takes for actors at address 0, and
     // actors listed before.
     WriteHost(at, link == HostLink::countPastList ? broken.was + 1000 : FreedHostPage());
     return broken;
 }
 
+// Both matrices lie in one page: the module reads neither while it is unreadable.
+static_assert(viewMatrix / 0x1000 == (viewProjMatrix + 63) / 0x1000, "one page");
+
+BrokenLink BreakHostCamera() {
+    BrokenLink broken = {viewMatrix, 0, 0};
+    VirtualProtect(HostBytes(viewMatrix), 1, PAGE_NOACCESS, &broken.protection);
+    return broken;
+}
+
 void RestoreHostLink(const BrokenLink& broken) {
-    WriteHost(broken.at, broken.was);
+    if (broken.protection != 0) {
+        DWORD ignored;
+        VirtualProtect(HostBytes(broken.at), 1, broken.protection, &ignored);
+    } else {
+        WriteHost(broken.at, broken.was);
+    }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <windows.h>
 
 #include "host/host_memory.h"
 #include "standin/host/host_link.h"
@@ -40,9 +41,12 @@ void WriteHostActorList(const int* slots, int count);
 
 struct BrokenLink {
     HostAddress at, was;
+    DWORD protection; // of the camera's page, when that is what was broken
 };
 // A page never mapped, standing for memory the game has freed: reading it faults.
 HostAddress FreedHostPage();
 // Breaks that link (an actor's: of the first listed actor) until RestoreHostLink.
 BrokenLink BreakHostLink(HostLink link);
+// Makes the page of the camera matrices unreadable until RestoreHostLink.
+BrokenLink BreakHostCamera();
 void RestoreHostLink(const BrokenLink& broken);

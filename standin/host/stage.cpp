@@ -15,6 +15,15 @@ StageActor StandingActor(float x, float y, float damage) {
     return {D3DXVECTOR3(x, y, 0.0f), damage, true, true, true, ordinaryKind};
 }
 
+Stage& NewStage(std::initializer_list<StageActor> actors) {
+    static Stage stage;
+    stage = {};
+    for (const StageActor& actor : actors) {
+        stage.actors[stage.count++] = actor;
+    }
+    return stage;
+}
+
 void PublishStage(const Stage& stage, HostScene& scene) {
     static int slots[maxHostActors];
     int listed = 0;

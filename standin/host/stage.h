@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <d3dx9.h>
 
 #include "standin/host/host_frame.h"
@@ -26,6 +27,9 @@ struct Stage {
 };
 
 StageActor StandingActor(float x, float y, float damage);
+
+// The one stage, being too big for the stack, emptied and given `actors`.
+Stage& NewStage(std::initializer_list<StageActor> actors);
 
 // Writes every actor, the list of listed ones, the clock and the camera, and the pillars
 // the scene draws for listed actors.
