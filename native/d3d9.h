@@ -62,9 +62,6 @@ struct IDirect3DVertexShader9;
 struct IDirect3DStateBlock9 {
     virtual ULONG Release() = 0;
     virtual HRESULT Apply() = 0;
-
-  protected:
-    ~IDirect3DStateBlock9() = default;
 };
 
 struct IDirect3DDevice9 {
@@ -80,9 +77,6 @@ struct IDirect3DDevice9 {
     virtual HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
     virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
                                     const void* vertices, UINT stride) = 0;
-
-  protected:
-    ~IDirect3DDevice9() = default;
 };
 
 // D3DX 9, row-vector convention, as documented.

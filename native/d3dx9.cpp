@@ -30,8 +30,8 @@ D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3D
 
 // Gauss-Jordan elimination, pivoting only past a zero, so that the camera matrices the tests
 // use invert exactly. A singular matrix leaves the output untouched and returns null, as
-// the real function does.
-D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMATRIX* in) {
+// the real function does. The module asks for no determinant.
+D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT*, const D3DXMATRIX* in) {
     D3DXMATRIX a = *in, inverse = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     float det = 1.0f;
     for (int c = 0; c < 4 && det != 0.0f; ++c) {
@@ -57,9 +57,6 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMAT
                 inverse.m[r][k] -= f * inverse.m[c][k];
             }
         }
-    }
-    if (determinant) {
-        *determinant = det;
     }
     if (det == 0.0f) {
         return nullptr;

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <sys/mman.h>
 
 namespace {
@@ -28,17 +27,6 @@ unsigned char* const hostMemory = [] {
     return static_cast<unsigned char*>(base);
 }();
 
-// Dropping the whole region costs a walk of its page tables, and every page written again
-// faults in: far more than a fuzz input's frames. So a reset zeroes what was written,
-// unless more was written than this list holds.
-struct Written {
-    HostAddress address;
-    std::uint32_t size;
-};
-Written written[65536];
-std::size_t writtenCount = 0;
-bool tooManyWritten = false;
-
 HostAddress freedPage = 0;
 
 void Protect(HostAddress page, int protection) {
@@ -56,15 +44,6 @@ void WriteHostMemory(HostAddress address, const void* bytes, std::size_t size) {
     if (size == 0) {
         return;
     }
-    if (std::size_t{address} + size > hostAddressSpace) {
-        std::fprintf(stderr, "host write of %zu bytes at %#x runs past 4 GiB\n", size, address);
-        std::abort();
-    }
-    if (writtenCount < std::size(written)) {
-        written[writtenCount++] = {address, static_cast<std::uint32_t>(size)};
-    } else {
-        tooManyWritten = true;
-    }
     std::memcpy(hostMemory + address, bytes, size);
 }
 
@@ -72,15 +51,10 @@ void ResetHostMemory(HostAddress freed) {
     if (freedPage >= pageSize) {
         Protect(freedPage, PROT_READ | PROT_WRITE);
     }
-    if (tooManyWritten && madvise(hostMemory, hostAddressSpace, MADV_DONTNEED) != 0) {
+    if (madvise(hostMemory, hostAddressSpace, MADV_DONTNEED) != 0) {
         std::perror("dropping native host memory");
         std::abort();
     }
-    for (std::size_t i = 0; i < writtenCount && !tooManyWritten; ++i) {
-        std::memset(hostMemory + written[i].address, 0, written[i].size);
-    }
-    writtenCount = 0;
-    tooManyWritten = false;
     freedPage = freed;
     Protect(freedPage, PROT_NONE);
 }

@@ -7,8 +7,8 @@
 
 using HostAddress = std::uint32_t;
 
-// Read-only here: host memory changes only through WriteHostMemory, so that a reset knows
-// everything that was written (and the module cannot write it at all).
+// Read-only here: host memory changes only through WriteHostMemory, so the module cannot
+// write it at all.
 extern const unsigned char* const hostMemoryBase;
 inline const unsigned char* HostBytes(HostAddress address) {
     return hostMemoryBase + address;

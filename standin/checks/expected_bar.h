@@ -24,8 +24,7 @@ constexpr float alpha = 178.0f / 255.0f;
 struct Color {
     float r, g, b;
 };
-constexpr Color green = {0.0f, 1.0f, 0.0f};  // the fill above 0.8 health
-constexpr Color yellow = {1.0f, 1.0f, 0.0f}; // the fill above 0.4 health
+constexpr Color green = {0.0f, 1.0f, 0.0f}; // the fill above 0.8 health
 constexpr Color trailGrey = {229.0f / 255.0f, 229.0f / 255.0f, 229.0f / 255.0f};
 constexpr Color deadOutline = {1.0f, 127.0f / 255.0f, 127.0f / 255.0f};
 

@@ -36,8 +36,6 @@ int RunPixelChecks(HostScene& scene) {
     StageActor& hit = stage.actors[fullHealth];
     hit.damage = 0.5f;
     failed += Check(CaptureFrame(stage, scene, stageStep, &c), "frame captured");
-    failed += ExpectBar("hit: fill shows the yellow band", c, BarPoint(scene, hit, 0.25f),
-                        expected::yellow);
     failed += ExpectBar("hit: light grey trail between health and trail", c,
                         BarPoint(scene, hit, 0.75f), expected::trailGrey);
 

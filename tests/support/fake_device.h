@@ -3,7 +3,6 @@
 // it has grown; silent, it logs nothing and only hands out its state block.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -51,10 +50,6 @@ struct FakeDevice : IDirect3DDevice9 {
     void Clear() {
         calls.clear();
         vertices.clear();
-    }
-    std::size_t Count(K::Kind kind) const {
-        return std::size_t(std::count_if(
-            calls.begin(), calls.end(), [&](const DeviceCall& call) { return call.kind == kind; }));
     }
     HRESULT Log(K::Kind kind, std::uint32_t a = 0, std::uint32_t b = 0, std::uint32_t c = 0,
                 const void* pointer = nullptr);

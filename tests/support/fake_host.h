@@ -33,7 +33,6 @@ constexpr D3DXMATRIX identity = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 
 template <class T> void Write(HostAddress address, T value) {
     WriteHostMemory(address, &value, sizeof value);
 }
-// A pointer the game has set to null.
 inline void Clear(HostAddress pointer) {
     Write<HostAddress>(pointer, 0);
 }
@@ -65,10 +64,8 @@ void SetUiFlag(std::uint8_t flag);
 void WriteActor(const Actor& actor);
 // Lists exactly these addresses, in order, up to the freed page; writes no actor objects.
 void SetActorList(const std::vector<HostAddress>& addresses);
-// Writes the actors and lists them.
 void SetActors(const std::vector<Actor>& actors);
 
-// The device the host hands over, or none.
 void SetDevice(IDirect3DDevice9* device);
 
 // Breaks that link (an actor's: of the first listed actor); returns the address of the word

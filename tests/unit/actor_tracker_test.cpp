@@ -1,14 +1,6 @@
-#include <cstring>
-
 #include "frame_test.h"
 
 namespace {
-
-std::uint32_t Bits(float f) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
 
 class ActorTrackerTest : public FrameTest {
   protected:
@@ -24,25 +16,6 @@ class ActorTrackerTest : public FrameTest {
         UpdateTrackedActors(tracker);
     }
 };
-
-// A first update: health is 1 - damage, unclamped, or 0 without stats; the trail starts on
-// it and its hold at 0.5 s, unless health is below the new record's trail of 0; the hide
-// timer starts at 0.0001 for an actor not engaged; position is copied bit for bit.
-TEST_F(ActorTrackerTest, NewRecordsTakeHealthTrailPositionAndHideTimerFromTheHost) {
-    Actor overkilled{ActorAt(1), 1.5f}, statless{ActorAt(2), 0.5f};
-    statless.hasStats = false;
-    statless.engaged = 0;
-    const std::uint32_t signallingNan = 0x7F800001U;
-    std::memcpy(&statless.position[1], &signallingNan, 4);
-    Update({overkilled, statless});
-    const BarState& over = Record(overkilled.address);
-    EXPECT_EQ(over.health, -0.5f);
-    EXPECT_EQ(over.trailHealth + over.trailHold, 0.0f);
-    const BarState& idle = Record(statless.address);
-    EXPECT_EQ(idle.health + idle.trailHealth + idle.trailHold, 0.0f);
-    EXPECT_EQ(Bits(idle.hideTime), 0x38D1B717U) << "0.0001f";
-    EXPECT_EQ(Bits(idle.position[1]), signallingNan);
-}
 
 TEST_F(ActorTrackerTest, TrailRidesOnHealthUntilHealthDrops) {
     Actor actor{ActorAt(0), 0.2f};

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "frame_test.h"
 
 namespace {
@@ -144,29 +142,22 @@ TEST_F(BarAnimationTest, FillColourFollowsTheHealthBandsOfTheGamesDamageRatio) {
 }
 
 // Alpha 0.7 times the fades: in over depths 2 to 5, out over 70 to 110 (at 3.5 and at 90,
-// each exactly 0.5); none at 2 and from 110, nor behind the camera.
-TEST_F(BarAnimationTest, BarsFadeInNearAndOutFar) {
+// each exactly 0.5); none at 2 and from 110, nor behind the camera. The anchor is
+// (z, -x, y + 1.15) of the host's position through the view matrix: (4, -2, depth, 1).
+TEST_F(BarAnimationTest, BarsFadeInNearAndOutFarAboveTheActor) {
     const float depthAlpha[][2] = {{2, 0},      {3.5f, 0.35f}, {5, 0.7f}, {70, 0.7f},
                                    {90, 0.35f}, {110, 0},      {-4, 0}};
     for (const auto& [depth, alpha] : depthAlpha) {
         view.m[3][2] = depth;
-        Place(0, 1.0f, 1.0f);
+        BarState& bar = Place(0, 1.0f, 1.0f);
+        bar.position[0] = 2.0f;
+        bar.position[2] = 4.0f;
         const BarEntry entry = Build(0.0f);
         EXPECT_EQ(list.size(), alpha > 0 ? 1U : 0U) << "depth " << depth;
         EXPECT_EQ(entry.trailColor.a, alpha) << "depth " << depth;
+        EXPECT_TRUE(alpha == 0 || (entry.anchor.x == 4 && entry.anchor.y == -2 &&
+                                   entry.anchor.z == depth && entry.anchor.w == 1));
     }
-}
-
-// The anchor is (z, -x, y + 1.15) of the host's position, through the view matrix.
-TEST_F(BarAnimationTest, AnchorIsTheLiftedPositionInHostAxes) {
-    const float position[3] = {2.0f, 3.0f, 4.0f};
-    std::copy_n(position, 3, Place(0, 1.0f).position);
-    view.m[3][2] = 0.0f;
-    const BarEntry entry = Build(0.0f);
-    EXPECT_EQ(entry.anchor.x, 4.0f);
-    EXPECT_EQ(entry.anchor.y, -2.0f);
-    EXPECT_EQ(entry.anchor.z, 4.15f);
-    EXPECT_EQ(entry.anchor.w, 1.0f);
 }
 
 } // namespace

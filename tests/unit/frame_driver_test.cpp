@@ -22,34 +22,39 @@ TEST_F(FrameDriverTest, ClockStartsAtZeroPassesAnyStepOnAndStartsOverAtMinusOne)
 
 // The suppression latch, call after call. Set when the scene is active, the UI flag up,
 // and both scene time and status level strictly below 1; cleared by a call in mode 3 on
-// which it is not set again; otherwise it holds.
+// which it is not set again; otherwise it holds. A broken UI chain keeps the last flag.
 TEST_F(FrameDriverTest, LatchSetsEarlyInAFlaggedSceneAndOnlyModeThreeClearsIt) {
     struct Call {
         bool active;
         float step, level;
         int mode; // -1: no status object
+        int ui;   // 1: the flag up; -1: no UI root; -2: no inner object, a 0 flag behind it
         bool shown, latch;
     } calls[] = {
-        {true, 0.0f, 0.5f, 3, false, true},   // set and cleared at once: setting wins
-        {true, 2.0f, 0.5f, 0, false, true},   // too late to set; not mode 3: holds
-        {true, 0.0f, 0.5f, 3, true, false},   // mode 3 clears, and bars show on this call
-        {false, 0.0f, 0.5f, 0, false, false}, // never set while the scene is inactive
-        {true, 1.0f, 0.5f, 0, true, false},   // scene time exactly 1: not set
-        {false, 0.0f, 0.5f, 0, false, false}, //
-        {true, NaN, 0.5f, 0, true, false},    // NaN scene time: not set
-        {false, 0.0f, 0.5f, 0, false, false}, //
-        {true, 0.0f, 1.0f, 0, true, false},   // level exactly 1: not set
-        {true, 0.0f, NaN, 0, true, false},    // NaN level: not set
-        {false, 0.0f, 0.5f, 0, false, false}, //
-        {true, 0.0f, 0.5f, -1, false, true},  // no status: the last level, 0.5, sets it
-        {true, 2.0f, 0.5f, -1, false, true},  // no status counts as mode 0: holds
-        {false, 0.0f, 0.5f, 3, false, false}, // mode 3 clears it while inactive too
+        {true, 0.0f, 0.5f, 3, 1, false, true},   // set and cleared at once: setting wins
+        {true, 2.0f, 0.5f, 0, 1, false, true},   // too late to set; not mode 3: holds
+        {true, 0.0f, 0.5f, 3, 1, true, false},   // mode 3 clears, and bars show on this call
+        {false, 0.0f, 0.5f, 0, 1, false, false}, // never set while the scene is inactive
+        {true, 1.0f, 0.5f, 0, 1, true, false},   // scene time exactly 1: not set
+        {false, 0.0f, 0.5f, 0, 1, false, false}, //
+        {true, NaN, 0.5f, 0, 1, true, false},    // NaN scene time: not set
+        {false, 0.0f, 0.5f, 0, 1, false, false}, //
+        {true, 0.0f, 1.0f, 0, 1, true, false},   // level exactly 1: not set
+        {true, 0.0f, NaN, 0, 1, true, false},    // NaN level: not set
+        {false, 0.0f, 0.5f, 0, 1, false, false}, //
+        {true, 0.0f, 0.5f, -1, 1, false, true},  // no status: the last level, 0.5, sets it
+        {true, 2.0f, 0.5f, -1, 1, false, true},  // no status counts as mode 0: holds
+        {false, 0.0f, 0.5f, 3, 1, false, false}, // mode 3 clears it while inactive too
+        {true, 0.0f, 0.5f, 0, -1, false, true},  // no UI root: the last flag, up, sets it
+        {false, 0.0f, 0.5f, 3, 1, false, false}, //
+        {true, 0.0f, 0.5f, 0, -2, false, true},  // no inner object: likewise
     };
-    SetUiFlag(1);
     for (const Call& c : calls) {
         SetScene(c.active);
         Write(frameStep, c.step);
         c.mode < 0 ? Clear(statusPointer) : SetStatus(c.level, std::uint32_t(c.mode));
+        SetUiFlag(c.ui == 1);
+        c.ui < 0 ? Clear(c.ui == -1 ? uiRootPointer : uiInnerPointer) : void();
         EXPECT_EQ(Frame(), c.shown) << "call " << &c - calls;
         EXPECT_EQ(driver.suppressLatch, c.latch) << "call " << &c - calls;
     }
@@ -73,19 +78,6 @@ TEST_F(FrameDriverTest, SceneTimeSumsStepsAndAnInactiveSceneEmptiesTheTrackerEve
     SetScene(1);
     Frame();
     EXPECT_EQ(driver.sceneTime, 0.25f);
-}
-
-TEST_F(FrameDriverTest, BrokenUiChainKeepsTheLastFlag) {
-    SetUiFlag(7);
-    Write(frameStep, 2.0f); // past the latch's window
-    Frame();
-    Clear(uiRootPointer);
-    Frame();
-    EXPECT_EQ(driver.uiFlag, 7);
-    SetUiFlag(0);
-    Clear(uiInnerPointer);
-    Frame();
-    EXPECT_EQ(driver.uiFlag, 7);
 }
 
 // inverse(view) x viewProj carries view-space points through the host's camera; a singular

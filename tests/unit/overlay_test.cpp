@@ -39,25 +39,18 @@ class OverlayTest : public ::testing::Test {
 // states: blending, no z writes, solid, no cull, z test, scissor, no fog, light or stencil;
 // stage 0 modulating texture by diffuse, stage 1 off; linear filtering; the block put back.
 TEST_F(OverlayTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresTheHostsState) {
-    std::vector<DeviceCall> expected = {
-        {K::CreateStateBlock, 1}, {K::SetFVF, 0x42},   {K::SetTransform, 3}, {K::SetTransform, 2},
-        {K::SetTransform, 256},   {K::SetPixelShader}, {K::SetVertexShader}, {K::SetTexture, 0}};
-    const std::uint32_t renderStates[][2] = {
-        {27, 1},  {171, 1}, {14, 0}, {19, 5}, {20, 6}, {207, 2}, {208, 6},
-        {8, 3},   {9, 2},   {15, 0}, {22, 1}, {7, 1},  {171, 1}, {206, 1},
-        {174, 1}, {28, 0},  {48, 0}, {29, 0}, {52, 0}, {136, 1}, {137, 0}};
-    for (const auto& rs : renderStates) {
-        expected.push_back({K::SetRenderState, rs[0], rs[1]});
-    }
-    const std::uint32_t stages[][3] = {{0, 1, 4}, {0, 2, 2}, {0, 3, 0}, {0, 4, 4},
-                                       {0, 5, 2}, {0, 6, 0}, {1, 1, 1}, {1, 4, 1}};
-    for (const auto& ts : stages) {
-        expected.push_back({K::SetTextureStageState, ts[0], ts[1], ts[2]});
-    }
-    expected.insert(expected.end(), {{K::SetSamplerState, 0, 6, 2},
-                                     {K::SetSamplerState, 0, 5, 2},
-                                     {K::Apply, 1},
-                                     {K::Release, 1}});
+    const K::Kind rs = K::SetRenderState, ts = K::SetTextureStageState, ss = K::SetSamplerState;
+    // clang-format off
+    const std::vector<DeviceCall> expected = {
+        {K::CreateStateBlock, 1}, {K::SetFVF, 0x42}, {K::SetTransform, 3}, {K::SetTransform, 2},
+        {K::SetTransform, 256}, {K::SetPixelShader}, {K::SetVertexShader}, {K::SetTexture, 0},
+        {rs, 27, 1}, {rs, 171, 1}, {rs, 14, 0}, {rs, 19, 5}, {rs, 20, 6}, {rs, 207, 2},
+        {rs, 208, 6}, {rs, 8, 3}, {rs, 9, 2}, {rs, 15, 0}, {rs, 22, 1}, {rs, 7, 1}, {rs, 171, 1},
+        {rs, 206, 1}, {rs, 174, 1}, {rs, 28, 0}, {rs, 48, 0}, {rs, 29, 0}, {rs, 52, 0},
+        {rs, 136, 1}, {rs, 137, 0}, {ts, 0, 1, 4}, {ts, 0, 2, 2}, {ts, 0, 3, 0}, {ts, 0, 4, 4},
+        {ts, 0, 5, 2}, {ts, 0, 6, 0}, {ts, 1, 1, 1}, {ts, 1, 4, 1}, {ss, 0, 6, 2}, {ss, 0, 5, 2},
+        {K::Apply, 1}, {K::Release, 1}};
+    // clang-format on
     EXPECT_TRUE(Draws([] {}).empty());
     EXPECT_EQ(device.calls, expected);
     EXPECT_EQ(device.calls[3].pointer, &view);
@@ -98,15 +91,13 @@ TEST_F(OverlayTest, BarIsFillTrailAndFourOutlines) {
         D3DCOLOR color;
         float xy[8][2];
     };
-    const Draw fill = {
-        D3DPT_TRIANGLELIST, 2, 6, 0xB2FFFF00U, {{l, -h}, {0, -h}, {0, h}, {0, h}, {l, h}, {l, -h}}};
-    const Draw trail = {
-        D3DPT_TRIANGLELIST, 2, 6, 0xB2E5E5E5U, {{0, -h}, {t, -h}, {t, h}, {t, h}, {0, h}, {0, -h}}};
-    const Draw outline = {D3DPT_LINESTRIP,
-                          7,
-                          8,
-                          0xB2FFFFFFU,
+    // D3DPT_TRIANGLELIST is 4, D3DPT_LINESTRIP 3.
+    // clang-format off
+    const Draw fill = {4, 2, 6, 0xB2FFFF00U, {{l, -h}, {0, -h}, {0, h}, {0, h}, {l, h}, {l, -h}}};
+    const Draw trail = {4, 2, 6, 0xB2E5E5E5U, {{0, -h}, {t, -h}, {t, h}, {t, h}, {0, h}, {0, -h}}};
+    const Draw outline = {3, 7, 8, 0xB2FFFFFFU,
                           {{l, -h}, {r, -h}, {r, -h}, {r, h}, {r, h}, {l, h}, {l, h}, {l, -h}}};
+    // clang-format on
     const Draw expected[] = {fill, trail, outline, outline, outline, outline};
     ASSERT_EQ(draws.size(), 6U);
     for (std::size_t d = 0; d < 6; ++d) {
