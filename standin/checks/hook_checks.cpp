@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <windows.h>
 
@@ -79,9 +80,9 @@ int LeftAloneChecks(const char* modulePath, const char* what) {
 } // namespace
 
 int RunHookChecks(const char* modulePath) {
-    std::string copies[5];
-    const char* tags[] = {"foreign", "data", "below", "above", "chained"};
-    for (int i = 0; i < 5; ++i) {
+    const char* const tags[] = {"foreign", "data", "below", "above", "chained"};
+    std::string copies[std::size(tags)];
+    for (std::size_t i = 0; i < std::size(tags); ++i) {
         copies[i] = ModuleCopy(modulePath, tags[i]);
         if (Check(!copies[i].empty(), "module copy") != 0) {
             return 1;
