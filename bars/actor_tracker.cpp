@@ -29,7 +29,7 @@ struct ListedActor {
     bool tracked;
     bool hasStats;
     float damageRatio;
-    float position[3];
+    HostPosition position;
     std::uint32_t engaged;
 };
 
@@ -40,7 +40,7 @@ ListedActor ReadListedActor(std::int32_t index) {
     actor.tracked = ReadActorKind(actor.address) != hostlayout::untrackedActorKind;
     if (actor.tracked) {
         actor.hasStats = ReadActorDamageRatio(actor.address, &actor.damageRatio);
-        ReadActorPosition(actor.address, actor.position);
+        actor.position = ReadActorPosition(actor.address);
         actor.engaged = ReadActorEngaged(actor.address);
     }
     return actor;
@@ -59,7 +59,7 @@ void Refresh(BarState& bar, const ListedActor& actor) {
         }
     }
     // Word for word: whatever bits the host holds arrive unchanged.
-    std::memcpy(bar.position, actor.position, sizeof bar.position);
+    std::memcpy(bar.position, actor.position.xyz, sizeof bar.position);
     if (actor.engaged == 0) {
         // An exact zero, -0.0 included, is a timer not yet running.
         if (bar.hideTime == 0.0f) {

@@ -6,36 +6,38 @@ file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE ACTORBARS_COPYRIGHT REGEX "^Copyright
 configure_file(${PROJECT_SOURCE_DIR}/packaging/version.rc.in ${PROJECT_BINARY_DIR}/version.rc
                @ONLY)
 
-# The real artifact: a 32-bit DLL with no exports that needs nothing beside the system's
-# DLLs and d3dx9_43.dll.
-add_library(actorbars SHARED
-    ${ACTORBARS_LOGIC_SOURCES}
-    module/dll_main.cpp
-    module/frame_hook.cpp
-    module/frame_guard.cpp
-    ${PROJECT_BINARY_DIR}/version.rc
-)
-target_include_directories(actorbars PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_options(actorbars PRIVATE
-    # SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
-    $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>
-    # Symbols for the separate symbol file; -g changes nothing in the code GCC makes. No
-    # folder of the machine goes into them, so that the same commit gives the same symbols,
-    # and through the debug link's checksum the same DLL, wherever it is built: the sources
-    # are named from the source root, and so is the build folder (the later map wins).
-    $<$<COMPILE_LANGUAGE:CXX>:-g -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
-        -ffile-prefix-map=${PROJECT_BINARY_DIR}=.>
-)
-target_link_options(actorbars PRIVATE
-    -static -static-libgcc -static-libstdc++
-    # module/dll_main.cpp: the runtime's teardown is skipped when the process ends.
-    -Wl,-e,_ModuleEntry@12
-    -Wl,--exclude-all-symbols
-    # A time stamp in the PE and export headers would make every build's bytes differ.
-    -Wl,--no-insert-timestamp
-)
-target_link_libraries(actorbars PRIVATE actorbars_warnings d3dx9_43)
-set_target_properties(actorbars PROPERTIES PREFIX "" OUTPUT_NAME actorbars)
+# The module as a 32-bit DLL with no exports that needs nothing beside the system's DLLs and
+# d3dx9_43.dll: the players' one, and the tests' unoptimised copy (tests/e2e).
+function(add_module_dll name)
+    set(sources ${ACTORBARS_LOGIC_SOURCES} module/dll_main.cpp module/frame_hook.cpp
+                module/frame_guard.cpp)
+    list(TRANSFORM sources PREPEND ${PROJECT_SOURCE_DIR}/)
+    add_library(${name} SHARED ${sources} ${PROJECT_BINARY_DIR}/version.rc)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE
+        # SSE2 scalar math so that 32-bit floats round as written (x87 keeps excess precision).
+        $<$<COMPILE_LANGUAGE:CXX>:-msse2 -mfpmath=sse>
+        # Symbols for the separate symbol file; -g changes nothing in the code GCC makes. No
+        # folder of the machine goes into them, so that the same commit gives the same
+        # symbols, and through the debug link's checksum the same DLL, wherever it is built:
+        # the sources are named from the source root, and so is the build folder (the later
+        # map wins).
+        $<$<COMPILE_LANGUAGE:CXX>:-g -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+            -ffile-prefix-map=${PROJECT_BINARY_DIR}=.>
+    )
+    target_link_options(${name} PRIVATE
+        -static -static-libgcc -static-libstdc++
+        # module/dll_main.cpp: the runtime's teardown is skipped when the process ends.
+        -Wl,-e,_ModuleEntry@12
+        -Wl,--exclude-all-symbols
+        # A time stamp in the PE and export headers would make every build's bytes differ.
+        -Wl,--no-insert-timestamp
+    )
+    target_link_libraries(${name} PRIVATE actorbars_warnings d3dx9_43)
+    set_target_properties(${name} PROPERTIES PREFIX "")
+endfunction()
+
+add_module_dll(actorbars)
 
 # The documented place of the module.
 set(ACTORBARS_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)

@@ -90,11 +90,14 @@ inline bool ReadActorDamageRatio(HostAddress actor, float* ratio) {
 }
 
 // Copied as raw words: whatever bits the host holds arrive unchanged.
-inline void ReadActorPosition(HostAddress actor, float position[3]) {
+struct HostPosition {
+    float xyz[3];
+};
+inline HostPosition ReadActorPosition(HostAddress actor) {
     const HostAddress root = ReadHostPointer(actor - hostlayout::actorPositionRootOffset);
     const HostAddress link = ReadHostPointer(root + hostlayout::positionLink1Offset);
     const HostAddress holder = ReadHostPointer(link + hostlayout::positionLink2Offset);
-    std::memcpy(position, HostBytes(holder + hostlayout::positionOffset), 3 * sizeof(float));
+    return ReadHost<HostPosition>(holder + hostlayout::positionOffset);
 }
 
 inline IDirect3DDevice9* ReadHostDevice() {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #if defined(_WIN32)
 using HostAddress = std::uint32_t;
@@ -15,8 +17,18 @@ inline unsigned char* HostBytes(HostAddress address) {
 #include "native/host_memory.h"
 #endif
 
+// Word by word (byte by byte for a size that is not a whole number of words) through
+// volatile loads: each read of the host's memory is an instruction of the module's own, at
+// any optimisation level. A copy left to the compiler may become a call of the C runtime's
+// memcpy, whose fault on freed memory the frame guard must not take for the module's.
 template <class T> T ReadHost(HostAddress address) {
+    using Unit = std::conditional_t<sizeof(T) % 4 == 0, std::uint32_t, std::uint8_t>;
+    const auto* from = reinterpret_cast<const volatile Unit*>(HostBytes(address));
+    Unit units[sizeof(T) / sizeof(Unit)];
+    for (std::size_t i = 0; i < sizeof units / sizeof(Unit); ++i) {
+        units[i] = from[i];
+    }
     T value;
-    std::memcpy(&value, HostBytes(address), sizeof value);
+    std::memcpy(&value, units, sizeof value);
     return value;
 }
