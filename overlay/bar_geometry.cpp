@@ -25,14 +25,22 @@ BarEdges EdgesOf(const BarEntry& entry) {
 
 // A health the game's garbage drove past any width a float can hold (a damage ratio of -inf,
 // or -3e38, whose health x 1.4 overflows), or a place at the edge of the float range, puts
-// an edge at infinity or NaN: no bar is better than a vertex the device cannot place.
+// an edge at infinity or NaN: no bar is better than a vertex the device cannot place. The
+// trail's edge is the trail's alone (TrailIsDrawn).
 bool IsFinite(const BarEdges& e) {
-    for (const float edge : {e.xLeft, e.xRight, e.yBottom, e.yTop, e.xHealth, e.xTrail, e.z}) {
+    for (const float edge : {e.xLeft, e.xRight, e.yBottom, e.yTop, e.xHealth, e.z}) {
         if (!std::isfinite(edge)) {
             return false;
         }
     }
     return true;
+}
+
+// Only while it stands above the health (never when either is NaN), and only where its edge
+// is a place: one frame of garbage can leave a trail at infinity, which never drains, and
+// that must not take the actor's fill and outline with it.
+bool TrailIsDrawn(const BarEntry& entry, const BarEdges& e) {
+    return entry.trailHealth > entry.health && std::isfinite(e.xTrail);
 }
 
 // Two triangles spanning x0..x1 over the bar's height.
@@ -53,7 +61,7 @@ void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
     }
     if (IDirect3DDevice9* const device = renderer.device) {
         DrawQuad(device, e, e.xLeft, e.xHealth, PackColor(entry.fillColor));
-        if (entry.trailHealth > entry.health) {
+        if (TrailIsDrawn(entry, e)) {
             DrawQuad(device, e, e.xHealth, e.xTrail, PackColor(entry.trailColor));
         }
     }

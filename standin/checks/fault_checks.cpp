@@ -66,17 +66,18 @@ int UnreadableMemory(HostScene& scene, Stage& stage) {
 }
 
 // Damage ratios of -inf and -3e38 leave a health whose fill edge lies at infinity: no bar
-// at all, and the game's frame as it was. Each actor alone in the list, since a trail once
-// at infinity stays there.
+// at all, and the game's frame as it was. Sane again, the actor has its bar back, fill and
+// outline, though its trail stays where no drain brings it down. The actor alone in the list.
 int UnplaceableHealth(HostScene& scene, Stage& stage) {
     const float damage[] = {-INFINITY, -3e38f};
+    const char* const name[] = {"damage -inf: no bar", "damage -3e38: no bar"};
+    stage.actors[1].listed = false;
     int failed = 0;
     for (int i : {0, 1}) {
-        stage.actors[i].damage = damage[i];
-        stage.actors[i].listed = true;
-        stage.actors[1 - i].listed = false;
-        failed += UnderFault(scene, stage, i == 0 ? "damage -inf: no bar" : "damage -3e38: no bar",
-                             false);
+        stage.actors[0].damage = damage[i];
+        failed += UnderFault(scene, stage, name[i], false);
+        stage.actors[0].damage = 0.0f;
+        failed += UnderFault(scene, stage, "  and sane again: its bar is back", true);
     }
     return failed;
 }

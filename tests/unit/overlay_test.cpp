@@ -118,6 +118,11 @@ TEST_F(OverlayTest, BarIsFillTrailAndFourOutlines) {
     for (const float past : {INFINITY, 3e38f}) { // the fill's edge at 1.4 x health overflows
         entry.trailHealth = entry.health = past;
         EXPECT_TRUE(Draws([&] { DrawBar(renderer, entry); }).empty()) << past;
+        entry.health = 0.5f; // a trail without a place, or NaN, leaves fill and outline
+        for (const float trail : {past, NAN}) {
+            entry.trailHealth = trail;
+            EXPECT_EQ(Draws([&] { DrawBar(renderer, entry); }).size(), 5U) << trail;
+        }
     }
 }
 
