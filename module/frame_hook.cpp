@@ -13,6 +13,20 @@ namespace {
 // The module's one frame state. The runtime constructs it when the library is loaded and
 // destroys it when the library is unloaded, which frees the list and every record.
 FrameState moduleFrame;
+
+// The frame's own floating-point environment, whatever the game calls with: SSE rounding to
+// nearest, denormals kept (no flush-to-zero, no denormals-are-zero), every exception masked;
+// the x87 unit at 53-bit precision, rounding to nearest, every exception masked, its stack
+// empty. A game's unmasked traps would otherwise end it at the module's first comparison of
+// a NaN it hands over, and its rounding would change the bars' last bits. D3DX, the C
+// runtime and the device run in it too. The hook gives the game back its own.
+constexpr std::uint32_t frameMxcsr = 0x1F80;
+constexpr std::uint16_t frameX87Control = 0x027F;
+
+void EnterFrameFloatEnvironment() {
+    asm volatile("fninit\n\tfldcw %0\n\tldmxcsr %1" : : "m"(frameX87Control), "m"(frameMxcsr));
+}
+
 } // namespace
 
 extern "C" {
@@ -22,20 +36,26 @@ __attribute__((used)) std::uint32_t savedCallee = 0;
 // The game calls with only 4-byte stack alignment; realign before any SSE spill. No C++
 // exception may unwind into the game's frames.
 __attribute__((used, force_align_arg_pointer)) void RunHostFrame() noexcept {
+    EnterFrameFloatEnvironment();
     try {
         DrawActorBars(moduleFrame);
     } catch (...) {
     }
 }
 
+// A fault may have come halfway through a calculation: the environment starts afresh.
 __attribute__((used, force_align_arg_pointer)) void FinishFaultedFrame() noexcept {
+    EnterFrameFloatEnvironment();
     EndFaultedFrame(moduleFrame);
 }
 }
 
-// Scratch registers are kept too, so the host's callee sees exactly what the host left. The
-// callee-saved ones are kept here as well: a frame that faults resumes at FrameFaulted with
-// the stack as it was before the call and its registers as the fault left them.
+// The game's callee finds the machine as the game left it: every integer register (pushal),
+// and the whole x87 and SSE state (fxsave: control and status words, MXCSR with its flags,
+// the x87 stack, xmm0-xmm7), which a game that knows its callee may use to pass values.
+// fxsave needs 512 bytes aligned to 16; the word above them keeps where the integer
+// registers are. A frame that faults resumes at FrameFaulted with esp at that area and its
+// other registers as the fault left them.
 asm(R"(
     .text
     .globl _OnHostFrame
@@ -43,13 +63,12 @@ asm(R"(
 _OnHostFrame:
     cmpb $0, 4(%esp)
     jne 1f
-    pushl %eax
-    pushl %ecx
-    pushl %edx
-    pushl %ebx
-    pushl %esi
-    pushl %edi
-    pushl %ebp
+    pushal
+    movl %esp, %eax
+    subl $516, %esp
+    andl $-16, %esp
+    movl %eax, 512(%esp)
+    fxsave (%esp)
     movl %esp, _frameGuard+4
     movl %fs:0x24, %eax
     movl %eax, _frameGuard
@@ -61,13 +80,9 @@ _FrameFaulted:
     call _FinishFaultedFrame
 3:
     movl $0, _frameGuard
-    popl %ebp
-    popl %edi
-    popl %esi
-    popl %ebx
-    popl %edx
-    popl %ecx
-    popl %eax
+    fxrstor (%esp)
+    movl 512(%esp), %esp
+    popal
 1:
     cmpl $0, _savedCallee
     je 2f

@@ -45,6 +45,8 @@ int SceneMode(const ModeRun& run) {
     int failed = RunStateChecks(*run.scene);
     std::printf("-- pixels\n");
     failed += RunPixelChecks(*run.scene);
+    std::printf("-- floating-point environments\n");
+    failed += RunEnvironmentChecks(*run.scene);
     std::printf("-- faults\n");
     return failed + RunFaultChecks(*run.scene, run.module);
 }
@@ -53,6 +55,9 @@ int StateMode(const ModeRun& run) {
 }
 int PixelMode(const ModeRun& run) {
     return RunPixelChecks(*run.scene);
+}
+int EnvironmentMode(const ModeRun& run) {
+    return RunEnvironmentChecks(*run.scene);
 }
 int FaultMode(const ModeRun& run) {
     return RunFaultChecks(*run.scene, run.module);
@@ -71,12 +76,14 @@ int NullTimingMode(const ModeRun& run) {
 const Mode modes[] = {
     {"hook", "the frame hook: a foreign call site, then callees below and above the call site",
      Needs::callSite, HookMode},
-    {"scene", "with the Direct3D 9 device: state, pixels, then faults", Needs::sceneAndModule,
-     SceneMode},
+    {"scene", "with the Direct3D 9 device: state, pixels, environments, then faults",
+     Needs::sceneAndModule, SceneMode},
     {"state", "the device's state read back unchanged around the frame call", Needs::sceneAndModule,
      StateMode},
     {"pixels", "the bars' pixels, where and as the player must see them", Needs::sceneAndModule,
      PixelMode},
+    {"environments", "frames called in the floating-point environments games call in",
+     Needs::sceneAndModule, EnvironmentMode},
     {"faults",
      "no device, no state blocks, no status or UI objects, pointers into freed memory, a "
      "fault of the game's own, the loader unloading",

@@ -28,6 +28,10 @@ int RunStateChecks(HostScene& scene);
 // colours, behind the wall when the wall is in front, and nothing else changed.
 int RunPixelChecks(HostScene& scene);
 
+// Frames called in each floating-point environment a game may call in: the module's frame
+// runs in its own, draws the bars it always draws, and the game finds its own as it left it.
+int RunEnvironmentChecks(HostScene& scene);
+
 // What the host may do to the module and still keep its game: pointers into freed memory,
 // an unreadable camera, a fault of its own, FreeLibrary, garbage health, and quitting.
 int RunFaultChecks(HostScene& scene, HMODULE module);

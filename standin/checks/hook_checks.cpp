@@ -8,6 +8,7 @@
 
 #include "host/host_layout.h"
 #include "standin/host/call_site.h"
+#include "standin/host/game_machine.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/module_loader.h"
 
@@ -105,5 +106,14 @@ int RunHookChecks(const char* modulePath) {
     HMODULE chained = LoadModule(copies[4].c_str());
     failed += CheckDetail(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
                           "call site leads into the second module", "%#x", CallSiteTarget());
-    return failed + ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
+    failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
+    // The frame the gate stops (there is no scene here) and the call the hook skips give the
+    // game back whatever environment it called in.
+    for (const GameFloatEnvironment& environment : unusualEnvironments) {
+        std::printf("-- the game's environment: %s\n", environment.name);
+        SetGameFloatEnvironment(environment);
+        failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
+    }
+    SetGameFloatEnvironment(threadStartEnvironment);
+    return failed;
 }

@@ -5,7 +5,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "standin/host/call_site.h"
+#include "standin/host/game_machine.h"
 #include "standin/host/host_world.h"
 #include "standin/host/module_loader.h"
 #include "standin/host/stage.h"

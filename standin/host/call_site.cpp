@@ -89,8 +89,3 @@ std::uint32_t CallSiteTarget() {
     return CallTarget(hostlayout::callNextInstruction,
                       ReadHost<std::int32_t>(hostlayout::callDisplacement));
 }
-
-std::uint32_t CallFrameRoutine(std::uint32_t argument) {
-    using Routine = std::uint32_t(__cdecl*)(std::uint32_t);
-    return reinterpret_cast<Routine>(HostBytes(frameRoutine))(argument);
-}

@@ -29,6 +29,3 @@ CallSiteBytes ReadCallSite();
 
 // Where the call at the call site leads, or 0 if the byte there is not a call.
 std::uint32_t CallSiteTarget();
-
-// The host's frame call, as the game makes it.
-std::uint32_t CallFrameRoutine(std::uint32_t argument);

@@ -6,6 +6,8 @@
 extern "C" {
 
 HostCalleeRecord hostCallee = {};
+std::uint32_t hostCalleeRegisters[7];
+alignas(16) unsigned char hostCalleeMachine[512];
 
 // Stack alignment is whatever the caller left, as in the game.
 __attribute__((used, force_align_arg_pointer)) std::uint32_t
@@ -16,14 +18,23 @@ HostFrameCalleeBody(std::uint32_t argument) {
 }
 }
 
-// Records esp on entry so the host can tell the hook passed its stack on unchanged, then
-// reads the word at readFrom, if any: a two-byte load the game's handler can step over.
+// Records esp, the registers and the x87 and SSE state on entry, so the host can tell the
+// hook passed its stack and machine on unchanged, then reads the word at readFrom, if any: a
+// two-byte load the game's handler can step over.
 asm(R"(
     .text
     .globl _HostFrameCallee
     .def _HostFrameCallee; .scl 2; .type 32; .endef
 _HostFrameCallee:
     movl %esp, _hostCallee+8
+    fxsave _hostCalleeMachine
+    movl %eax, _hostCalleeRegisters
+    movl %ecx, _hostCalleeRegisters+4
+    movl %edx, _hostCalleeRegisters+8
+    movl %ebx, _hostCalleeRegisters+12
+    movl %esi, _hostCalleeRegisters+16
+    movl %edi, _hostCalleeRegisters+20
+    movl %ebp, _hostCalleeRegisters+24
     movl _hostCallee+12, %eax
     testl %eax, %eax
     jz 1f

@@ -13,6 +13,10 @@ struct HostCalleeRecord {
 
 extern "C" {
 extern HostCalleeRecord hostCallee;
+// What the callee found on entry: eax, ecx, edx, ebx, esi, edi and ebp, and the x87 and SSE
+// state as fxsave writes it.
+extern std::uint32_t hostCalleeRegisters[7];
+extern unsigned char hostCalleeMachine[512];
 // cdecl, one argument; its result reaches the host.
 std::uint32_t HostFrameCallee(std::uint32_t argument);
 }

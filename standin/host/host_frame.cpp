@@ -1,6 +1,6 @@
 #include "standin/host/host_frame.h"
 
-#include "standin/host/call_site.h"
+#include "standin/host/game_machine.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/scene_device.h"
 #include "standin/host/scene_render.h"
@@ -9,10 +9,10 @@ namespace {
 
 bool MakeFrameCall(FrameCall call) {
     const std::uint32_t calls = hostCallee.calls;
-    const std::uint32_t result =
-        call == FrameCall::callSite ? CallFrameRoutine(0) : HostFrameCallee(0);
+    const bool throughSite = call == FrameCall::callSite;
+    const std::uint32_t result = throughSite ? CallFrameRoutine(0) : HostFrameCallee(0);
     return result == HostCalleeResult(0) && hostCallee.calls == calls + 1 &&
-           hostCallee.lastArgument == 0;
+           hostCallee.lastArgument == 0 && (!throughSite || GameMachineKept());
 }
 
 } // namespace

@@ -31,7 +31,7 @@ struct FrameOptions {
 
 struct FrameResult {
     int stateDifferences;
-    bool calleeReached;
+    bool calleeReached; // once, its result back, the game's machine kept (through the site)
     bool readBackOk;
 };
 

@@ -1,0 +1,77 @@
+// The floating-point environment the game calls in is the game's: the module's frame runs in
+// one of its own, draws the same bars whatever the game's, and gives the game back its own.
+#include "standin/checks/checks.h"
+
+#include <cmath>
+#include <cstddef>
+
+#include "standin/checks/frame_capture.h"
+#include "standin/host/game_machine.h"
+#include "standin/host/host_world.h"
+
+namespace {
+
+// What the module's frame must run in: SSE rounding to nearest with denormals kept and every
+// exception masked (its flags are the frame's own), the x87 unit at 53-bit precision,
+// rounding to nearest, every exception masked.
+constexpr std::uint32_t frameMxcsr = 0x1F80, mxcsrFlags = 0x3F;
+constexpr std::uint16_t frameX87Control = 0x027F;
+
+// A device that notes the environment the module calls it in and makes no state block, so
+// that the module draws nothing and calls it no more. Of IDirect3DDevice9's table of methods
+// only CreateStateBlock, its 60th, is ever reached.
+struct NotingDevice {
+    const void* const* methods;
+};
+std::uint32_t notedMxcsr;
+std::uint16_t notedX87Control;
+HRESULT WINAPI NoteEnvironment(NotingDevice*, D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** block) {
+    asm volatile("stmxcsr %0\n\tfnstcw %1" : "=m"(notedMxcsr), "=m"(notedX87Control));
+    *block = nullptr;
+    return D3DERR_INVALIDCALL;
+}
+constexpr std::size_t createStateBlockSlot = 59;
+const void* notingMethods[createStateBlockSlot + 1] = {};
+
+int ExpectFrameEnvironment(HostScene& scene, const char* name) {
+    notingMethods[createStateBlockSlot] = reinterpret_cast<const void*>(&NoteEnvironment);
+    static NotingDevice device = {notingMethods};
+    notedMxcsr = notedX87Control = 0;
+    SetHostDevice(reinterpret_cast<IDirect3DDevice9*>(&device));
+    const FrameResult r = RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
+    SetHostDevice(scene.device);
+    return CheckDetail(r.calleeReached && (notedMxcsr & ~mxcsrFlags) == frameMxcsr &&
+                           notedX87Control == frameX87Control,
+                       "the module's frame runs in its own environment",
+                       "%s: MXCSR %#x, x87 control %#x", name, notedMxcsr, notedX87Control);
+}
+
+} // namespace
+
+int RunEnvironmentChecks(HostScene& scene) {
+    // Among the game's floats a NaN, infinities and a damage whose health overflows the bar's
+    // width: a module in the game's environment with its traps unmasked would end the game
+    // at its first comparison of the NaN.
+    Stage& stage =
+        NewStage({StandingActor(6.0f, -2.0f, 0.0f), StandingActor(7.0f, 1.5f, 0.4f),
+                  StandingActor(10.0f, -3.0f, NAN), StandingActor(10.0f, 0.0f, INFINITY),
+                  StandingActor(10.0f, 3.0f, -INFINITY), StandingActor(12.0f, 5.0f, -3e38f)});
+    for (int frame = 0; frame < 3; ++frame) {
+        AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
+    }
+    Capture usual;
+    int failed = Check(CaptureFrame(stage, scene, 0.0f, &usual), "frame captured");
+    failed += ExpectFrameEnvironment(scene, threadStartEnvironment.name);
+    for (const GameFloatEnvironment& environment : unusualEnvironments) {
+        SetGameFloatEnvironment(environment);
+        failed += ExpectFrameEnvironment(scene, environment.name);
+        Capture c;
+        const bool framed = CaptureFrame(stage, scene, 0.0f, &c) &&
+                            c.framed.stateDifferences == 0 && c.framed.calleeReached;
+        c.reference = usual.withModule;
+        failed += Check(framed, "  the game's state and machine kept") +
+                  ExpectOnlyBarsChanged("  and the bars are the usual ones", scene, c, nullptr);
+    }
+    SetGameFloatEnvironment(threadStartEnvironment);
+    return failed;
+}
