@@ -98,9 +98,10 @@ std::uint32_t CallFrameRoutine(std::uint32_t argument, std::uint32_t misalign) {
 }
 
 bool GameMachineKept() {
-    bool kept = std::memcmp(hostCalleeRegisters, gameRegisters, sizeof gameRegisters) == 0 &&
-                std::memcmp(gameRegistersAfter, gameRegisters + 3, sizeof gameRegistersAfter) == 0 &&
-                gameEspAfter == gameEspBefore;
+    bool kept =
+        std::memcmp(hostCalleeRegisters, gameRegisters, sizeof gameRegisters) == 0 &&
+        std::memcmp(gameRegistersAfter, gameRegisters + 3, sizeof gameRegistersAfter) == 0 &&
+        gameEspAfter == gameEspBefore;
     for (const Span& span : keptState) {
         kept = kept && std::memcmp(hostCalleeMachine + span.offset, gameMachine + span.offset,
                                    span.size) == 0;
