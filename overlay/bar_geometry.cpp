@@ -1,7 +1,6 @@
 #include "overlay/bar_geometry.h"
 
 #include <cmath>
-#include <initializer_list>
 
 namespace {
 
@@ -26,21 +25,10 @@ BarEdges EdgesOf(const BarEntry& entry) {
 // A health the game's garbage drove past any width a float can hold (a damage ratio of -inf,
 // or -3e38, whose health x 1.4 overflows), or a place at the edge of the float range, puts
 // an edge at infinity or NaN: no bar is better than a vertex the device cannot place. The
-// trail's edge is the trail's alone (TrailIsDrawn).
+// trail's edge is the trail's alone.
 bool IsFinite(const BarEdges& e) {
-    for (const float edge : {e.xLeft, e.xRight, e.yBottom, e.yTop, e.xHealth, e.z}) {
-        if (!std::isfinite(edge)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Only while it stands above the health (never when either is NaN), and only where its edge
-// is a place: one frame of garbage can leave a trail at infinity, which never drains, and
-// that must not take the actor's fill and outline with it.
-bool TrailIsDrawn(const BarEntry& entry, const BarEdges& e) {
-    return entry.trailHealth > entry.health && std::isfinite(e.xTrail);
+    return std::isfinite(e.xLeft) && std::isfinite(e.xRight) && std::isfinite(e.yBottom) &&
+           std::isfinite(e.yTop) && std::isfinite(e.xHealth) && std::isfinite(e.z);
 }
 
 // Two triangles spanning x0..x1 over the bar's height.
@@ -61,19 +49,19 @@ void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
     }
     if (IDirect3DDevice9* const device = renderer.device) {
         DrawQuad(device, e, e.xLeft, e.xHealth, PackColor(entry.fillColor));
-        if (TrailIsDrawn(entry, e)) {
+        // Above the health (neither NaN), and at a place: one frame of garbage can leave a
+        // trail at infinity, which never drains and must not take the fill with it.
+        if (entry.trailHealth > entry.health && std::isfinite(e.xTrail)) {
             DrawQuad(device, e, e.xHealth, e.xTrail, PackColor(entry.trailColor));
         }
     }
     // Corners are points, not directions: w = 1.
-    const D3DXVECTOR4 p[4] = {
-        {e.xLeft, e.yBottom, e.z, 1.0f},
-        {e.xRight, e.yBottom, e.z, 1.0f},
-        {e.xRight, e.yTop, e.z, 1.0f},
-        {e.xLeft, e.yTop, e.z, 1.0f},
-    };
+    const D3DXVECTOR4 p0 = {e.xLeft, e.yBottom, e.z, 1.0f}, p1 = {e.xRight, e.yBottom, e.z, 1.0f},
+                      p2 = {e.xRight, e.yTop, e.z, 1.0f}, p3 = {e.xLeft, e.yTop, e.z, 1.0f};
+    const D3DXVECTOR4 outline[outlinePoints] = {p0, p1, p1, p2, p2, p3, p3, p0};
+    // Packed once: the passes are one strip drawn again.
+    const D3DCOLOR frame = PackColor(entry.frameColor);
     for (int pass = 0; pass < outlinePasses; ++pass) {
-        DrawPolyline(renderer, entry.frameColor, outlinePoints, p[0], p[1], p[1], p[2], p[2], p[3],
-                     p[3], p[0]);
+        DrawPolyline(renderer, frame, outlinePoints, outline);
     }
 }

@@ -1,6 +1,5 @@
 #include "overlay/overlay_renderer.h"
 
-#include <cstdarg>
 #include <cstddef>
 #include <cstring>
 
@@ -108,22 +107,18 @@ static_assert(sizeof(D3DXVECTOR4) == sizeof(OverlayVertex) &&
                   offsetof(OverlayVertex, diffuse) == offsetof(D3DXVECTOR4, w),
               "a point is copied into a vertex whole");
 
-void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count, ...) {
+void DrawPolyline(OverlayRenderer& renderer, D3DCOLOR diffuse, std::int32_t count,
+                  const D3DXVECTOR4* points) {
     IDirect3DDevice9* const device = renderer.device;
     if (device == nullptr || count < minPolylinePoints) {
         return;
     }
     const std::int32_t n = count > maxPolylinePoints ? maxPolylinePoints : count;
-    const D3DCOLOR diffuse = PackColor(color);
     OverlayVertex vertices[maxPolylinePoints];
-    va_list points;
-    va_start(points, count);
-    for (OverlayVertex* v = vertices; v != vertices + n; ++v) {
-        const D3DXVECTOR4 p = va_arg(points, D3DXVECTOR4);
-        std::memcpy(v, &p, sizeof *v);
-        v->diffuse = diffuse;
+    for (std::int32_t i = 0; i < n; ++i) {
+        std::memcpy(&vertices[i], &points[i], sizeof vertices[i]);
+        vertices[i].diffuse = diffuse;
     }
-    va_end(points);
     device->DrawPrimitiveUP(D3DPT_LINESTRIP, static_cast<UINT>(n - 1), vertices,
                             sizeof(OverlayVertex));
 }

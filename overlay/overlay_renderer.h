@@ -18,21 +18,12 @@ static_assert(sizeof(OverlayVertex) == 16, "OverlayVertex must match its FVF");
 constexpr int minPolylinePoints = 2;
 constexpr int maxPolylinePoints = 64;
 
-inline D3DXMATRIX IdentityMatrix() {
-    D3DXMATRIX m;
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            m.m[r][c] = r == c ? 1.0f : 0.0f;
-        }
-    }
-    return m;
-}
-
 // As constructed, the renderer's state at load.
 struct OverlayRenderer {
-    D3DXMATRIX identityMatrix = IdentityMatrix(); // world and projection: view space is kept
-    IDirect3DDevice9* device = nullptr;           // borrowed for one frame; null: draw nothing
-    IDirect3DStateBlock9* stateBlock = nullptr;   // the host's state, captured for one frame
+    // World and projection: view space is kept.
+    D3DXMATRIX identityMatrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    IDirect3DDevice9* device = nullptr;         // borrowed for one frame; null: draw nothing
+    IDirect3DStateBlock9* stateBlock = nullptr; // the host's state, captured for one frame
 };
 
 // Borrows `device` for this frame, captures its state and sets the overlay pipeline, with
@@ -41,9 +32,10 @@ struct OverlayRenderer {
 void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
                   const D3DXMATRIX* viewTransform);
 
-// One line strip through `count` D3DXVECTOR4 points passed by value (w ignored); at most
-// the first maxPolylinePoints are drawn, fewer than two draw nothing.
-void DrawPolyline(OverlayRenderer& renderer, ColorRGBA color, std::int32_t count, ...);
+// One line strip in `color` through the first `count` of `points` (w ignored); at most the
+// first maxPolylinePoints are drawn, fewer than two draw nothing.
+void DrawPolyline(OverlayRenderer& renderer, D3DCOLOR color, std::int32_t count,
+                  const D3DXVECTOR4* points);
 
 // Restores the state captured by BeginOverlay.
 void EndOverlay(OverlayRenderer& renderer);

@@ -13,7 +13,6 @@ using K = DeviceCall;
 D3DXVECTOR4 P(float x, float y = 0.0f, float z = 1.0f, float w = 1.0f) {
     return {x, y, z, w};
 }
-const ColorRGBA red = {1.0f, 0.0f, 0.0f, 0.7f};
 
 class OverlayTest : public ::testing::Test {
   protected:
@@ -60,13 +59,16 @@ TEST_F(OverlayTest, BeginSetsExactlyTheOverlayPipelineAndEndRestoresTheHostsStat
 // One line strip through the first 64 points at most, w ignored; fewer than two points draw
 // nothing. A colour component is x 255, truncated, and pinned to 0..255: a NaN is 0.
 TEST_F(OverlayTest, PolylineIsOneLineStripOfAtMostSixtyFourPoints) {
-    const ColorRGBA odd = {NAN, -1.0f, 0.5f, 2.0f};
+    const D3DCOLOR odd = PackColor({NAN, -1.0f, 0.5f, 2.0f});
+    const D3DXVECTOR4 three[] = {P(1, 2, 3, 0), P(1, 2, 3, 1), P(-4, 5, 6, 9)};
+    D3DXVECTOR4 many[65]; // a count of 1000 reads no further, or the sanitizer says so
+    for (int i = 0; i < 65; ++i) {
+        many[i] = P(float(i));
+    }
     const auto draws = Draws([&] {
-        DrawPolyline(renderer, odd, 3, P(1, 2, 3, 0), P(1, 2, 3, 1), P(-4, 5, 6, 9));
-        DrawPolyline(renderer, red, 1, P(0));
-#define P8(i) P(i), P(i + 1), P(i + 2), P(i + 3), P(i + 4), P(i + 5), P(i + 6), P(i + 7)
-        DrawPolyline(renderer, red, 1000, P8(0), P8(8), P8(16), P8(24), P8(32), P8(40), P8(48),
-                     P8(56), P(64));
+        DrawPolyline(renderer, odd, 3, three);
+        DrawPolyline(renderer, 0xB2FF0000, 1, many);
+        DrawPolyline(renderer, 0xB2FF0000, 1000, many);
     });
     ASSERT_EQ(draws.size(), 2U);
     EXPECT_EQ(draws[0], (DeviceCall{K::DrawPrimitiveUP, D3DPT_LINESTRIP, 2, 16}));
