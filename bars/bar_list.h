@@ -1,6 +1,7 @@
-// This frame's bars: one entry per visible tracked actor, sorted far to near.
+// This frame's bars: one entry per visible tracked actor, and the order to draw them in.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "d3d/d3d.h"
@@ -8,11 +9,20 @@
 
 struct ActorTracker;
 
-// Emptied, never shrunk, every shown frame: its capacity carries over.
-using BarList = std::vector<BarEntry>;
+// A bar's place in the draw order: its depth, and its entry. The sort moves these, 8 bytes
+// where an entry is 72.
+struct BarOrder {
+    float depth;
+    std::uint32_t entry;
+};
 
-// Advances every tracked record's timers by frameDelta and rebuilds the list from the
-// tracker through the host's view matrix, farthest first, so that nearer bars are drawn
-// over farther ones.
+// Emptied, never shrunk, every shown frame: the capacity of both carries over.
+struct BarList {
+    std::vector<BarEntry> entries; // in the tracker's order
+    std::vector<BarOrder> farToNear;
+};
+
+// Advances every tracked record's timers by frameDelta and rebuilds the list through the
+// host's view matrix, its order farthest first: nearer bars are drawn over farther ones.
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
                   const D3DXMATRIX* hostViewMatrix);

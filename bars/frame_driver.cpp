@@ -54,10 +54,6 @@ void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {
     }
 }
 
-void RefreshUiFlag(FrameDriverState& driver) {
-    ReadHostUiFlag(&driver.uiFlag);
-}
-
 // Bars stay off from the first second of a scene opened with the UI flag up, until the
 // host reports mode 3. On one call, setting wins over clearing.
 void UpdateSuppressLatch(FrameDriverState& driver) {
@@ -79,7 +75,7 @@ bool FollowHostFrame(FrameState& frame) {
     AdvanceFrameClock(frame.clock);
     FollowHostCamera(driver);
     FollowHostScene(driver, frame.tracker);
-    RefreshUiFlag(driver);
+    ReadHostUiFlag(&driver.uiFlag); // kept while the chain is broken
     UpdateSuppressLatch(driver);
     return driver.sceneActive && !driver.suppressLatch;
 }
@@ -93,8 +89,8 @@ void DrawActorBars(FrameState& frame) {
     UpdateTrackedActors(frame.tracker);
     BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, &frame.driver.view);
     BeginOverlay(frame.renderer, ReadHostDevice(), &frame.driver.viewTransform);
-    for (const BarEntry& entry : frame.list) {
-        DrawBar(frame.renderer, entry);
+    for (const BarOrder& bar : frame.list.farToNear) {
+        DrawBar(frame.renderer, frame.list.entries[bar.entry]);
     }
     EndOverlay(frame.renderer);
 }

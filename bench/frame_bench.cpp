@@ -284,7 +284,7 @@ void Report(benchmark::State& state, const Scene& scene, std::int32_t count,
     }
     state.counters["allocs/frame"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
-    state.counters["bars"] = static_cast<double>(scene.state.list.size());
+    state.counters["bars"] = static_cast<double>(scene.state.list.entries.size());
     state.counters["records"] = static_cast<double>(scene.state.tracker.records.size());
 }
 

@@ -15,8 +15,9 @@
 namespace {
 
 // Buffers that may stay allocated whatever the number of records, by name, so that any
-// other one fails the run: the bar list and the tracker's list of spare records.
-constexpr std::size_t moduleBuffers = 2;
+// other one fails the run: the bar list's entries and draw order, and the tracker's list of
+// spare records.
+constexpr std::size_t moduleBuffers = 3;
 
 [[noreturn]] void Fail(std::uint64_t frame, const char* what) {
     std::fprintf(stderr, "soak: frame %" PRIu64 ": %s\n", frame, what);

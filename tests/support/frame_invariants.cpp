@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -10,18 +11,26 @@ bool HasNan(const ColorRGBA& c) {
 }
 
 const char* CheckBarList(const BarList& list) {
-    float previousDepth = INFINITY;
-    for (const BarEntry& e : list) {
+    for (const BarEntry& e : list.entries) {
         if (std::isnan(e.anchor.z) || HasNan(e.frameColor) || HasNan(e.fillColor) ||
             HasNan(e.trailColor) || !(e.health >= 0.0f) || !(e.trailHealth >= 0.0f)) {
             return "a bar with a NaN depth or colour, or a NaN or negative health";
         }
-        if (e.anchor.z > previousDepth) {
-            return "the list is not sorted far to near";
-        }
-        previousDepth = e.anchor.z;
     }
-    return nullptr;
+    std::vector<bool> placed(list.entries.size());
+    float previousDepth = INFINITY;
+    for (const BarOrder& bar : list.farToNear) {
+        if (bar.entry >= placed.size() || placed[bar.entry] ||
+            bar.depth != list.entries[bar.entry].anchor.z) {
+            return "the draw order does not hold each bar once, at its depth";
+        }
+        placed[bar.entry] = true;
+        if (bar.depth > previousDepth) {
+            return "the draw order is not far to near";
+        }
+        previousDepth = bar.depth;
+    }
+    return list.farToNear.size() == placed.size() ? nullptr : "a bar left out of the draw order";
 }
 
 bool IsStateBlockCall(const DeviceCall& call) {

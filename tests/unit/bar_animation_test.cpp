@@ -26,7 +26,7 @@ class BarAnimationTest : public FrameTest {
     // The first (farthest) entry, or one of all zeros when there is none.
     BarEntry Build(float frameDelta) {
         BuildBarList(tracker, list, frameDelta, &view);
-        return list.empty() ? BarEntry{} : list.front();
+        return list.entries.empty() ? BarEntry{} : list.entries.front();
     }
 };
 
@@ -68,11 +68,11 @@ TEST_F(BarAnimationTest, DeadBarBlinksFadesFromOneSecondAndGoesAtOneAndAHalf) {
     bar.deathTime = 1.5f;
     bar.hideTime = 0.5f;
     Build(0.1f);
-    EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(list.entries.empty());
     EXPECT_EQ(bar.deathTime + bar.hideTime + bar.trailHealth, 1.5f + 0.5f + 0.3f);
     bar.deathTime = 0.5f;
     Build(NaN);
-    EXPECT_TRUE(list.empty()) << "a NaN clock: a NaN blink, a NaN opacity, no bar";
+    EXPECT_TRUE(list.entries.empty()) << "a NaN clock: a NaN blink, a NaN opacity, no bar";
 }
 
 TEST_F(BarAnimationTest, NanHealthIsAliveAndShowsAnEmptyWhiteBar) {
@@ -103,9 +103,9 @@ TEST_F(BarAnimationTest, BarOfAnActorNoLongerEngagedGoesAfterExactlyTwoSeconds) 
     BarState& bar = Place(0, 1.0f);
     bar.hideTime = 1.5f;
     Build(0.5f);
-    EXPECT_EQ(list.size(), 1U) << "at exactly 2 s";
+    EXPECT_EQ(list.entries.size(), 1U) << "at exactly 2 s";
     Build(0.0001f);
-    EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(list.entries.empty());
     EXPECT_EQ(bar.hideTime, 2.0001f);
 }
 
@@ -153,7 +153,7 @@ TEST_F(BarAnimationTest, BarsFadeInNearAndOutFarAboveTheActor) {
         bar.position[0] = 2.0f;
         bar.position[2] = 4.0f;
         const BarEntry entry = Build(0.0f);
-        EXPECT_EQ(list.size(), alpha > 0 ? 1U : 0U) << "depth " << depth;
+        EXPECT_EQ(list.entries.size(), alpha > 0 ? 1U : 0U) << "depth " << depth;
         EXPECT_EQ(entry.trailColor.a, alpha) << "depth " << depth;
         EXPECT_TRUE(alpha == 0 || (entry.anchor.x == 4 && entry.anchor.y == -2 &&
                                    entry.anchor.z == depth && entry.anchor.w == 1));

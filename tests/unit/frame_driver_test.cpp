@@ -115,7 +115,7 @@ TEST_F(FrameDriverTest, ShownFramesRunThePipelineWithOrWithoutADevice) {
     SetActors({idle, engaged});
     device.Clear();
     EXPECT_FALSE(Frame());
-    EXPECT_EQ(list.size(), 2U);
+    EXPECT_EQ(list.entries.size(), 2U);
     EXPECT_TRUE(device.calls.empty());
 }
 
