@@ -17,10 +17,9 @@ inline unsigned char* HostBytes(HostAddress address) {
 #include "native/host_memory.h"
 #endif
 
-// Word by word (byte by byte for a size that is not a whole number of words) through
-// volatile loads: each read of the host's memory is an instruction of the module's own, at
-// any optimisation level. A copy left to the compiler may become a call of the C runtime's
-// memcpy, whose fault on freed memory the frame guard must not take for the module's.
+// Word by word (byte by byte for other sizes) through volatile loads: at any optimisation
+// level each read is the module's own instruction. A copy left to the compiler may become a
+// call of the runtime's memcpy, whose fault the frame guard must not take for the module's.
 template <class T> T ReadHost(HostAddress address) {
     using Unit = std::conditional_t<sizeof(T) % 4 == 0, std::uint32_t, std::uint8_t>;
     const auto* from = reinterpret_cast<const volatile Unit*>(HostBytes(address));

@@ -14,12 +14,11 @@ namespace {
 // destroys it when the library is unloaded, which frees the list and every record.
 FrameState moduleFrame;
 
-// The frame's own floating-point environment, whatever the game calls with: SSE rounding to
-// nearest, denormals kept (no flush-to-zero, no denormals-are-zero), every exception masked;
-// the x87 unit at 53-bit precision, rounding to nearest, every exception masked, its stack
-// empty. A game's unmasked traps would otherwise end it at the module's first comparison of
-// a NaN it hands over, and its rounding would change the bars' last bits. D3DX, the C
-// runtime and the device run in it too. The hook gives the game back its own.
+// The frame's own floating-point environment, D3DX's, the runtime's and the device's too,
+// whatever the game's: SSE rounding to nearest with denormals kept, the x87 unit at 53 bits
+// rounding to nearest, its stack empty, every exception masked on both. A game's unmasked
+// trap would end it at the first comparison of a NaN it hands over, and its rounding would
+// change the bars' last bits. The hook gives the game back its own.
 constexpr std::uint32_t frameMxcsr = 0x1F80;
 constexpr std::uint16_t frameX87Control = 0x027F;
 
@@ -50,12 +49,10 @@ __attribute__((used, force_align_arg_pointer)) void FinishFaultedFrame() noexcep
 }
 }
 
-// The game's callee finds the machine as the game left it: every integer register (pushal),
-// and the whole x87 and SSE state (fxsave: control and status words, MXCSR with its flags,
-// the x87 stack, xmm0-xmm7), which a game that knows its callee may use to pass values.
-// fxsave needs 512 bytes aligned to 16; the word above them keeps where the integer
-// registers are. A frame that faults resumes at FrameFaulted with esp at that area and its
-// other registers as the fault left them.
+// The game's callee finds the machine as the game left it, where a game that knows its
+// callee may pass values: every integer register (pushal) and the whole x87 and SSE state
+// (fxsave, into 512 bytes aligned to 16, with the integer registers' place above them). A
+// frame that faults resumes at FrameFaulted, esp at that area, other registers as it left.
 asm(R"(
     .text
     .globl _OnHostFrame
