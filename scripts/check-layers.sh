@@ -6,7 +6,7 @@
 #   bars/        the bar model, the frame driver and the frame state
 #   module/      attach, hook and lifetime
 # native/ stands in below d3d/ and host/ in the native build only; tests/, standin/, bench/
-# and fuzz/ stand outside the layers.
+# and fuzz/ stand outside the layers, and the stand-in host does not see the game's layout.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +32,14 @@ for layer in "${!allowed[@]}"; do
         done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
     done < <(git ls-files -z "$layer/*.cpp" "$layer/*.h")
 done
+
+# The stand-in host lays the game out from its own statement of it
+# (standin/host/game_layout.h): through the module's, a wrong offset there would be laid
+# out wrong too, and pass.
+while IFS=: read -r file line _; do
+    echo "$file:$line: the stand-in host states the game's layout itself" >&2
+    failed=1
+done < <(git grep -n -E '#[[:space:]]*include[[:space:]]*"host/host_(layout|game)\.h"' -- standin || true)
 
 if ((failed)); then
     echo "check-layers: includes against the layers (see README, Layout)" >&2

@@ -6,7 +6,6 @@
 #include <string>
 #include <windows.h>
 
-#include "host/host_layout.h"
 #include "standin/host/call_site.h"
 #include "standin/host/game_machine.h"
 #include "standin/host/host_callee.h"
@@ -40,8 +39,8 @@ std::string ModuleCopy(const char* modulePath, const char* tag) {
 int CalleeChecks(const char* modulePath, CalleePlace place) {
     WriteFrameRoutine(place);
     const std::uint32_t hostTarget = CallSiteTarget();
-    int failed = CheckDetail(hostTarget != 0 && (place == CalleePlace::below) ==
-                                                    (hostTarget < hostlayout::callNextInstruction),
+    int failed = CheckDetail(hostTarget != 0 &&
+                                 (place == CalleePlace::below) == (hostTarget < game::callNext),
                              "host call site", "callee %#x (%s)", hostTarget,
                              place == CalleePlace::below ? "below" : "above");
     failed += Check(CallFrameRoutine(7) == HostCalleeResult(7), "frame call before the module");

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <windows.h>
 
-#include "host/host_layout.h"
-#include "module/call_patch.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/host_memory_write.h"
 
@@ -19,7 +17,7 @@ constexpr std::uint32_t pageSize = 0x1000;
 // A `jmp rel32` or `call rel32` placed at `at`: both are as long as the game's call
 // instruction.
 CallSiteBytes Rel32(HostAddress at, unsigned char opcode, HostAddress target) {
-    const std::int32_t displacement = CallDisplacement(at + hostlayout::callLength, target);
+    const std::int32_t displacement = game::Displacement(at, target);
     CallSiteBytes bytes = {opcode};
     std::memcpy(&bytes[1], &displacement, sizeof displacement);
     return bytes;
@@ -48,11 +46,11 @@ void OpenCode(std::uint32_t address) {
 void WriteRoutineAround(const CallSiteBytes& site) {
     static const unsigned char prologue[] = {0xFF, 0x74, 0x24, 0x04, 0x90, 0x90, 0x90};
     static const unsigned char epilogue[] = {0x83, 0xC4, 0x04, 0xC3};
-    static_assert(frameRoutine + sizeof prologue == hostlayout::callSite, "routine layout");
+    static_assert(frameRoutine + sizeof prologue == game::callSite, "routine layout");
     OpenCode(frameRoutine);
     WriteHost(frameRoutine, prologue);
-    WriteHost(hostlayout::callSite, site);
-    WriteHost(hostlayout::callNextInstruction, epilogue);
+    WriteHost(game::callSite, site);
+    WriteHost(game::callNext, epilogue);
     SealCode(frameRoutine);
 }
 
@@ -68,7 +66,7 @@ void WriteFrameRoutine(CalleePlace place) {
     } else if (place == CalleePlace::data) {
         target = AddressOf(&hostCallee);
     }
-    WriteRoutineAround(Rel32(hostlayout::callSite, hostlayout::callOpcode, target));
+    WriteRoutineAround(Rel32(game::callSite, game::callOpcode, target));
 }
 
 void WriteForeignRoutine() {
@@ -79,13 +77,12 @@ void WriteForeignRoutine() {
 }
 
 CallSiteBytes ReadCallSite() {
-    return ReadHost<CallSiteBytes>(hostlayout::callSite);
+    return ReadHost<CallSiteBytes>(game::callSite);
 }
 
 std::uint32_t CallSiteTarget() {
-    if (ReadHost<std::uint8_t>(hostlayout::callSite) != hostlayout::callOpcode) {
+    if (ReadHost<std::uint8_t>(game::callSite) != game::callOpcode) {
         return 0;
     }
-    return CallTarget(hostlayout::callNextInstruction,
-                      ReadHost<std::int32_t>(hostlayout::callDisplacement));
+    return game::CallTarget(game::callSite, ReadHost<std::int32_t>(game::callDisplacement));
 }

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "host/host_layout.h"
+#include "standin/host/game_layout.h"
 
 // Where the routine that holds the call site begins; callable as uint32_t(uint32_t).
 constexpr std::uint32_t frameRoutine = 0x6E75A0;
@@ -24,7 +24,7 @@ void WriteForeignRoutine();
 constexpr std::uint32_t foreignRoutineResult = 0x12345678;
 
 // The five bytes at the call site.
-using CallSiteBytes = std::array<unsigned char, hostlayout::callLength>;
+using CallSiteBytes = std::array<unsigned char, game::callLength>;
 CallSiteBytes ReadCallSite();
 
 // Where the call at the call site leads, or 0 if the byte there is not a call.

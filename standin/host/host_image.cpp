@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <windows.h>
 
-#include "host/host_layout.h"
+#include "standin/host/game_layout.h"
 
 namespace {
 
@@ -11,10 +11,8 @@ constexpr std::uintptr_t pageSize = 0x1000;
 
 // The game's fixed addresses, each with room for the largest value kept there (a matrix).
 constexpr HostAddress fixedAddresses[] = {
-    hostlayout::clock,          hostlayout::statusPointer, hostlayout::viewMatrix,
-    hostlayout::viewProjMatrix, hostlayout::scenePointer,  hostlayout::frameStep,
-    hostlayout::uiRootPointer,  hostlayout::actorCount,    hostlayout::actorListPointer,
-    hostlayout::devicePointer,
+    game::clock,  game::frameStep, game::actorCount, game::viewMatrix, game::viewProjMatrix,
+    game::status, game::scene,     game::uiRoot,     game::actorList,  game::device,
 };
 constexpr std::uintptr_t largestFixedValue = 16 * sizeof(float);
 
@@ -27,7 +25,7 @@ constexpr std::uintptr_t EndOfFixedAddresses() {
 }
 
 // From the page of the call site up past the highest fixed address.
-constexpr std::uintptr_t layoutBegin = hostlayout::callSite & ~(pageSize - 1);
+constexpr std::uintptr_t layoutBegin = game::callSite & ~(pageSize - 1);
 constexpr std::uintptr_t layoutEnd = EndOfFixedAddresses();
 
 // Zero-filled by the loader. Wherever the linker puts it after the code, 6 MiB starting

@@ -1,11 +1,9 @@
 #include "standin/host/host_world.h"
 
-#include "host/host_layout.h"
+#include "standin/host/game_layout.h"
 #include "standin/host/host_memory_write.h"
 
 namespace {
-
-using namespace hostlayout;
 
 // The pointer chain of an actor's position: actor - 0x34 -> root, root + 0x30 -> link,
 // link + 0 -> holder, holder + 0x10 = float[3].
@@ -32,9 +30,9 @@ HostAddress ActorAddress(int slot) {
 void LinkActor(int slot) {
     ActorObject& object = actors[slot];
     const HostAddress actor = ActorAddress(slot);
-    WriteHost(actor - actorPositionRootOffset, AddressOf(object.root));
-    WriteHost(AddressOf(object.root) + positionLink1Offset, AddressOf(object.link));
-    WriteHost(AddressOf(object.link) + positionLink2Offset, AddressOf(object.holder));
+    WriteHost(actor - game::positionRoot, AddressOf(object.root));
+    WriteHost(AddressOf(object.root) + game::positionLink, AddressOf(object.link));
+    WriteHost(AddressOf(object.link) + game::positionHolder, AddressOf(object.holder));
 }
 
 } // namespace
@@ -43,8 +41,8 @@ void PlaceHostObjects() {
     for (int slot = 0; slot < maxHostActors; ++slot) {
         LinkActor(slot);
     }
-    WriteHost(actorListPointer, AddressOf(actorList));
-    WriteHost(actorCount, std::int32_t{0});
+    WriteHost(game::actorList, AddressOf(actorList));
+    WriteHost(game::actorCount, std::int32_t{0});
     SetHostDefaults();
     SetHostClock(0.0f, 0.0f);
 }
@@ -56,51 +54,51 @@ void SetHostDefaults() {
 }
 
 void SetHostClock(float seconds, float step) {
-    WriteHost(clock, seconds);
-    WriteHost(frameStep, step);
+    WriteHost(game::clock, seconds);
+    WriteHost(game::frameStep, step);
 }
 
 void SetHostStatus(bool present, float level, std::uint32_t mode) {
-    WriteHost(AddressOf(statusObject) + statusLevelOffset, level);
-    WriteHost(AddressOf(statusObject) + statusModeOffset, mode);
-    WriteHost(statusPointer, present ? AddressOf(statusObject) : HostAddress{0});
+    WriteHost(AddressOf(statusObject) + game::statusLevel, level);
+    WriteHost(AddressOf(statusObject) + game::statusMode, mode);
+    WriteHost(game::status, present ? AddressOf(statusObject) : HostAddress{0});
 }
 
 void SetHostSceneActive(bool active) {
-    WriteHost(AddressOf(sceneObject) + sceneActiveOffset, std::uint32_t{active ? 1U : 0U});
-    WriteHost(scenePointer, AddressOf(sceneObject));
+    WriteHost(AddressOf(sceneObject) + game::sceneActive, std::uint32_t{active ? 1U : 0U});
+    WriteHost(game::scene, AddressOf(sceneObject));
 }
 
 void SetHostUiFlag(bool chainPresent, std::uint8_t flag) {
-    WriteHost(AddressOf(uiInner) + uiFlagOffset, flag);
-    WriteHost(AddressOf(uiRoot) + uiInnerOffset, chainPresent ? AddressOf(uiInner) : 0U);
-    WriteHost(uiRootPointer, AddressOf(uiRoot));
+    WriteHost(AddressOf(uiInner) + game::uiFlag, flag);
+    WriteHost(AddressOf(uiRoot) + game::uiInner, chainPresent ? AddressOf(uiInner) : 0U);
+    WriteHost(game::uiRoot, AddressOf(uiRoot));
 }
 
 void SetHostDevice(IDirect3DDevice9* device) {
-    WriteHost(devicePointer, AddressOf(device));
+    WriteHost(game::device, AddressOf(device));
 }
 
 void SetHostMatrices(const float (&view)[4][4], const float (&viewProj)[4][4]) {
-    WriteHost(viewMatrix, view);
-    WriteHost(viewProjMatrix, viewProj);
+    WriteHost(game::viewMatrix, view);
+    WriteHost(game::viewProjMatrix, viewProj);
 }
 
 void WriteHostActor(int slot, const ActorSpec& actor) {
     ActorObject& object = actors[slot];
     const HostAddress address = ActorAddress(slot);
-    WriteHost(address + actorKindOffset, actor.kind);
-    WriteHost(address + actorEngagedOffset, std::uint32_t{actor.engaged ? 1U : 0U});
-    WriteHost(AddressOf(object.stats) + damageRatioOffset, actor.damageRatio);
-    WriteHost(address + actorStatsOffset, actor.hasStats ? AddressOf(object.stats) : 0U);
-    WriteHost(AddressOf(object.holder) + positionOffset, actor.position);
+    WriteHost(address + game::kind, actor.kind);
+    WriteHost(address + game::engaged, std::uint32_t{actor.engaged ? 1U : 0U});
+    WriteHost(AddressOf(object.stats) + game::damageRatio, actor.damageRatio);
+    WriteHost(address + game::stats, actor.hasStats ? AddressOf(object.stats) : 0U);
+    WriteHost(AddressOf(object.holder) + game::position, actor.position);
 }
 
 void WriteHostActorList(const int* slots, int count) {
     for (int i = 0; i < count; ++i) {
         actorList[i] = ActorAddress(slots[i]);
     }
-    WriteHost(actorCount, std::int32_t{count});
+    WriteHost(game::actorCount, std::int32_t{count});
 }
 
 HostAddress FreedHostPage() {
@@ -112,23 +110,23 @@ HostAddress FreedHostPage() {
 }
 
 BrokenLink BreakHostLink(HostLink link) {
-    const HostAddress list = ReadHost<HostAddress>(actorListPointer);
+    const HostAddress list = ReadHost<HostAddress>(game::actorList);
     const HostAddress actor = ReadHost<HostAddress>(list);
-    const HostAddress root = ReadHost<HostAddress>(actor - actorPositionRootOffset);
-    const HostAddress link1 = root + positionLink1Offset;
-    const HostAddress uiInner = ReadHost<HostAddress>(uiRootPointer) + uiInnerOffset;
+    const HostAddress root = ReadHost<HostAddress>(actor - game::positionRoot);
+    const HostAddress link1 = root + game::positionLink;
+    const HostAddress uiInner = ReadHost<HostAddress>(game::uiRoot) + game::uiInner;
     // Where each link's word lies, in the order of HostLink.
-    const HostAddress words[] = {actor + actorStatsOffset,
-                                 actor - actorPositionRootOffset,
+    const HostAddress words[] = {actor + game::stats,
+                                 actor - game::positionRoot,
                                  link1,
                                  ReadHost<HostAddress>(link1),
                                  list,
-                                 actorListPointer,
-                                 statusPointer,
-                                 scenePointer,
-                                 uiRootPointer,
+                                 game::actorList,
+                                 game::status,
+                                 game::scene,
+                                 game::uiRoot,
                                  uiInner,
-                                 actorCount};
+                                 game::actorCount};
     const HostAddress at = words[int(link)];
     const BrokenLink broken = {at, ReadHost<HostAddress>(at), 0};
     // Past the listed actors lie zeros, which the module takes for actors at address 0, and
@@ -138,11 +136,11 @@ BrokenLink BreakHostLink(HostLink link) {
 }
 
 // Both matrices lie in one page: the module reads neither while it is unreadable.
-static_assert(viewMatrix / 0x1000 == (viewProjMatrix + 63) / 0x1000, "one page");
+static_assert(game::viewMatrix / 0x1000 == (game::viewProjMatrix + 63) / 0x1000, "one page");
 
 BrokenLink BreakHostCamera() {
-    BrokenLink broken = {viewMatrix, 0, 0};
-    VirtualProtect(HostBytes(viewMatrix), 1, PAGE_NOACCESS, &broken.protection);
+    BrokenLink broken = {game::viewMatrix, 0, 0};
+    VirtualProtect(HostBytes(game::viewMatrix), 1, PAGE_NOACCESS, &broken.protection);
     return broken;
 }
 
