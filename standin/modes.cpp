@@ -85,8 +85,8 @@ const Mode modes[] = {
     {"environments", "frames called in the floating-point environments games call in",
      Needs::sceneAndModule, EnvironmentMode},
     {"faults",
-     "no device, no state blocks, no status or UI objects, pointers into freed memory, a "
-     "fault of the game's own, the loader unloading",
+     "pointers into freed memory, an unreadable camera, a fault of the game's own, "
+     "FreeLibrary, garbage health, the process ending",
      Needs::sceneAndModule, FaultMode},
     {"demo", "plays the built-in scenarios, or --scenario FILE, and writes the pictures (--out)",
      Needs::sceneAndModule, DemoMode},
