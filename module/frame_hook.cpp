@@ -52,7 +52,7 @@ __attribute__((used, force_align_arg_pointer)) void FinishFaultedFrame() noexcep
 // The game's callee finds the machine as the game left it, where a game that knows its
 // callee may pass values: every integer register (pushal) and the whole x87 and SSE state
 // (fxsave, into 512 bytes aligned to 16, with the integer registers' place above them). A
-// frame that faults resumes at FrameFaulted, esp at that area, other registers as it left.
+// frame that faults resumes at FrameFaulted, esp at that area, the rest as the fault left it.
 asm(R"(
     .text
     .globl _OnHostFrame

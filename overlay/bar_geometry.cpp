@@ -60,8 +60,8 @@ void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
                       p2 = {e.xRight, e.yTop, e.z, 1.0f}, p3 = {e.xLeft, e.yTop, e.z, 1.0f};
     const D3DXVECTOR4 outline[outlinePoints] = {p0, p1, p1, p2, p2, p3, p3, p0};
     // Packed once: the passes are one strip drawn again.
-    const D3DCOLOR frame = PackColor(entry.frameColor);
+    const D3DCOLOR outlineColor = PackColor(entry.frameColor);
     for (int pass = 0; pass < outlinePasses; ++pass) {
-        DrawPolyline(renderer, frame, outlinePoints, outline);
+        DrawPolyline(renderer, outlineColor, outlinePoints, outline);
     }
 }
