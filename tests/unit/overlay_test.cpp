@@ -126,6 +126,8 @@ TEST_F(OverlayTest, BarIsFillTrailAndFourOutlines) {
             EXPECT_EQ(Draws([&] { DrawBar(renderer, entry); }).size(), 5U) << trail;
         }
     }
+    entry.anchor.z = INFINITY; // nor is a bar at a depth of infinity
+    EXPECT_TRUE(Draws([&] { DrawBar(renderer, entry); }).empty());
 }
 
 } // namespace
