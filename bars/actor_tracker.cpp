@@ -29,7 +29,7 @@ struct ListedActor {
     bool tracked;
     bool hasStats;
     float damageRatio;
-    HostPosition position;
+    std::array<float, 3> position;
     std::uint32_t engaged;
 };
 
@@ -59,7 +59,7 @@ void Refresh(BarState& bar, const ListedActor& actor) {
         }
     }
     // Word for word: whatever bits the host holds arrive unchanged.
-    std::memcpy(bar.position, actor.position.xyz, sizeof bar.position);
+    std::memcpy(bar.position, actor.position.data(), sizeof bar.position);
     if (actor.engaged == 0) {
         // An exact zero, -0.0 included, is a timer not yet running.
         if (bar.hideTime == 0.0f) {

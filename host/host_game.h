@@ -2,6 +2,8 @@
 // and reported as absent; the actor array and the actors it lists are trusted.
 #pragma once
 
+#include <array>
+
 #include "d3d/d3d.h"
 #include "host/host_layout.h"
 
@@ -90,14 +92,11 @@ inline bool ReadActorDamageRatio(HostAddress actor, float* ratio) {
 }
 
 // Copied as raw words: whatever bits the host holds arrive unchanged.
-struct HostPosition {
-    float xyz[3];
-};
-inline HostPosition ReadActorPosition(HostAddress actor) {
+inline std::array<float, 3> ReadActorPosition(HostAddress actor) {
     const HostAddress root = ReadHostPointer(actor - hostlayout::actorPositionRootOffset);
     const HostAddress link = ReadHostPointer(root + hostlayout::positionLink1Offset);
     const HostAddress holder = ReadHostPointer(link + hostlayout::positionLink2Offset);
-    return ReadHost<HostPosition>(holder + hostlayout::positionOffset);
+    return ReadHost<std::array<float, 3>>(holder + hostlayout::positionOffset);
 }
 
 inline IDirect3DDevice9* ReadHostDevice() {

@@ -10,9 +10,8 @@ namespace {
 std::uintptr_t codeBegin = 0;
 std::uintptr_t codeEnd = 0;
 
-// What a read of memory that is not there raises. Under an emulator that runs 32-bit code
-// (qemu's user mode, on kernels without 32-bit support) the same fault arrives as an
-// illegal instruction at the load, so the place decides, not the code alone.
+// What a read of memory that is not there raises; under qemu's user-mode emulator it comes as
+// an illegal instruction at the load, so the place decides, not the code alone.
 bool IsMemoryFault(DWORD code) {
     return code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_IN_PAGE_ERROR ||
            code == EXCEPTION_ILLEGAL_INSTRUCTION || code == EXCEPTION_PRIV_INSTRUCTION;

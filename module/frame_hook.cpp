@@ -14,11 +14,9 @@ namespace {
 // destroys it when the library is unloaded, which frees the list and every record.
 FrameState moduleFrame;
 
-// The frame's own floating-point environment, D3DX's, the runtime's and the device's too,
-// whatever the game's: SSE rounding to nearest with denormals kept, the x87 unit at 53 bits
-// rounding to nearest, its stack empty, every exception masked on both. A game's unmasked
-// trap would end it at the first comparison of a NaN it hands over, and its rounding would
-// change the bars' last bits. The hook gives the game back its own.
+// The frame's own floating-point environment, D3DX's, the runtime's and the device's too: a
+// game's unmasked traps would end it at the first NaN compared, its rounding move the bars.
+// Both units round to nearest, keep denormals and mask every exception; x87 at 53 bits.
 constexpr std::uint32_t frameMxcsr = 0x1F80;
 constexpr std::uint16_t frameX87Control = 0x027F;
 

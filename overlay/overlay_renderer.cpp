@@ -10,9 +10,8 @@ struct RenderStateValue {
     DWORD value;
 };
 
-// Every render state the overlay depends on, in the order they are set. The blend
-// operation is set twice, second and thirteenth, to the same value: the sequence of calls
-// the device sees is fixed call for call, and the tests compare it whole.
+// Every render state the overlay depends on, in the order set. The blend operation is set
+// twice, second and thirteenth: the device sees this sequence call for call.
 constexpr RenderStateValue overlayRenderStates[] = {
     {D3DRS_ALPHABLENDENABLE, TRUE},
     {D3DRS_BLENDOP, D3DBLENDOP_ADD},

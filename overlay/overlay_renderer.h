@@ -18,12 +18,19 @@ static_assert(sizeof(OverlayVertex) == 16, "OverlayVertex must match its FVF");
 constexpr int minPolylinePoints = 2;
 constexpr int maxPolylinePoints = 64;
 
+inline D3DXMATRIX IdentityMatrix() {
+    D3DXMATRIX m;
+    for (int i = 0; i < 16; ++i) {
+        m.m[i / 4][i % 4] = i / 4 == i % 4 ? 1.0f : 0.0f; // 1 where row is column
+    }
+    return m;
+}
+
 // As constructed, the renderer's state at load.
 struct OverlayRenderer {
-    // World and projection: view space is kept.
-    D3DXMATRIX identityMatrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    IDirect3DDevice9* device = nullptr;         // borrowed for one frame; null: draw nothing
-    IDirect3DStateBlock9* stateBlock = nullptr; // the host's state, captured for one frame
+    D3DXMATRIX identityMatrix = IdentityMatrix(); // world and projection: view space is kept
+    IDirect3DDevice9* device = nullptr;           // borrowed for one frame; null: draw nothing
+    IDirect3DStateBlock9* stateBlock = nullptr;   // the host's state, captured for one frame
 };
 
 // Borrows `device` for this frame, captures its state and sets the overlay pipeline, with
