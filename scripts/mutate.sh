@@ -10,7 +10,8 @@
 # A fault in the list is four lines: "## title", the file, "- text" and "+ text". The
 # first line of the file holding "text" (exactly, as a substring) gets it replaced; "file:N"
 # picks the N-th such line. A fault whose text is not found, or that does not compile, is
-# reported as invalid and left out of the count. Half a minute or so a fault.
+# reported as invalid and left out of the count. A few seconds a fault: 99 took 6 minutes on
+# a 2-core machine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 list="$(realpath "${1:-$root/scripts/mutations.txt}")"
