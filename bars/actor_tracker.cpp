@@ -1,5 +1,6 @@
 #include "bars/actor_tracker.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -14,13 +15,6 @@ constexpr float fullHealth = 1.0f;
 // The hide timer's first value: not 0, so that it counts as running from this update on
 // (the 32-bit float 0x38D1B717).
 constexpr float hideTimerStart = 0.0001f;
-
-void MarkListed(ActorTracker& tracker, TrackedActor& record) {
-    if (record.listedOnUpdate != tracker.updateCount) {
-        record.listedOnUpdate = tracker.updateCount;
-        ++tracker.listedRecords;
-    }
-}
 
 // One listed actor as the host shows it on this frame. All of it is read before the
 // tracker changes for it: a read that faults then ends the frame with the tracker whole.
@@ -70,86 +64,100 @@ void Refresh(BarState& bar, const ListedActor& actor) {
     }
 }
 
-void PruneLowestDeparted(ActorTracker& tracker) {
-    auto& records = tracker.records;
-    if (tracker.listedRecords == records.size()) {
-        return;
-    }
-    for (auto it = records.begin(); it != records.end(); ++it) {
-        if (it->second.listedOnUpdate != tracker.updateCount) {
-            TrackedActorMap::node_type spare = records.extract(it);
-            try {
-                tracker.spareRecords.push_back(std::move(spare));
-            } catch (const std::bad_alloc&) {
-                // Not kept: the record's storage goes back to the heap with `spare`.
-            }
-            return;
+bool Before(const TrackedActor& a, const TrackedActor& b) {
+    return a.address < b.address;
+}
+bool SameAddress(const TrackedActor& a, const TrackedActor& b) {
+    return a.address == b.address;
+}
+
+// The record of `address`, or null. The slot after the last one found comes first: a game
+// that lists its actors in ascending address order finds each without a search.
+TrackedActor* Lookup(std::vector<TrackedActor>& records, HostAddress address, std::size_t& next) {
+    if (next >= records.size() || records[next].address != address) {
+        const TrackedActor key = {address, BarState{}, 0};
+        next = std::lower_bound(records.begin(), records.end(), key, Before) - records.begin();
+        if (next == records.size() || records[next].address != address) {
+            return nullptr;
         }
+    }
+    return &records[next++];
+}
+
+// A new record, every field 0. Without memory for it the actor gets no record this frame.
+TrackedActor* Arrive(ActorTracker& tracker, HostAddress address) {
+    try {
+        tracker.arrivals.push_back({address, BarState{}, tracker.updateCount});
+        return &tracker.arrivals.back();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
     }
 }
 
-// A record made from spare storage when there is some: no allocation.
-TrackedActorMap::iterator InsertRecord(ActorTracker& tracker, TrackedActorMap::iterator hint,
-                                       HostAddress actor) {
-    auto& spares = tracker.spareRecords;
-    if (spares.empty()) {
-        return tracker.records.emplace_hint(hint, actor, TrackedActor{});
+// The arrivals join the records in address order, each address once: one listed twice
+// arrived twice, from the same memory, so either copy will do. The merge runs from the back
+// into the records' own grown storage. Without memory to grow, none gets a record this frame.
+void MergeArrivals(ActorTracker& tracker) {
+    std::vector<TrackedActor>& records = tracker.records;
+    std::vector<TrackedActor>& arrivals = tracker.arrivals;
+    std::sort(arrivals.begin(), arrivals.end(), Before);
+    arrivals.erase(std::unique(arrivals.begin(), arrivals.end(), SameAddress), arrivals.end());
+    std::size_t kept = records.size(), arrived = arrivals.size();
+    try {
+        records.resize(kept + arrived);
+    } catch (const std::bad_alloc&) {
+        return;
     }
-    TrackedActorMap::node_type node = std::move(spares.back());
-    spares.pop_back();
-    node.key() = actor;
-    node.mapped() = TrackedActor{};
-    return tracker.records.insert(hint, std::move(node));
+    for (std::size_t to = records.size(); arrived > 0;) {
+        const bool keptLast = kept > 0 && records[kept - 1].address > arrivals[arrived - 1].address;
+        records[--to] = keptLast ? records[--kept] : arrivals[--arrived];
+    }
+}
+
+void PruneLowestDeparted(ActorTracker& tracker) {
+    std::vector<TrackedActor>& records = tracker.records;
+    const auto departed = std::find_if(records.begin(), records.end(), [&](const TrackedActor& r) {
+        return r.listedOnUpdate != tracker.updateCount;
+    });
+    if (departed != records.end()) {
+        records.erase(departed);
+    }
 }
 
 } // namespace
 
-TrackedActor* FindOrInsertRecord(ActorTracker& tracker, HostAddress actor) {
-    auto& records = tracker.records;
-    auto it = records.lower_bound(actor);
-    if (it == records.end() || it->first != actor) {
-        try {
-            it = InsertRecord(tracker, it, actor);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-    }
-    return &it->second;
-}
-
 TrackedActor* FindRecord(ActorTracker& tracker, HostAddress actor) {
-    auto& records = tracker.records;
-    const auto it = records.find(actor);
-    return it == records.end() ? nullptr : &it->second;
+    std::size_t noHint = tracker.records.size();
+    return Lookup(tracker.records, actor, noHint);
 }
 
+// No record moves until the walk is over: records found on the way are refreshed in place,
+// and new ones wait among the arrivals.
 void UpdateTrackedActors(ActorTracker& tracker) {
     const std::int32_t count = ReadHostActorCount();
     if (count <= 0) {
         return;
     }
     ++tracker.updateCount;
-    tracker.listedRecords = 0;
+    tracker.arrivals.clear();
+    std::size_t next = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         const ListedActor actor = ReadListedActor(i);
-        // An untracked kind gets no new record, but a record it has must not be pruned while
-        // it is listed.
-        TrackedActor* record = actor.tracked ? FindOrInsertRecord(tracker, actor.address)
-                                             : FindRecord(tracker, actor.address);
-        if (record == nullptr) {
-            continue;
+        TrackedActor* record = Lookup(tracker.records, actor.address, next);
+        // An untracked kind gets no new record, and one it has is kept unrefreshed.
+        if (record != nullptr) {
+            record->listedOnUpdate = tracker.updateCount;
+        } else if (actor.tracked) {
+            record = Arrive(tracker, actor.address);
         }
-        MarkListed(tracker, *record);
-        if (actor.tracked) {
+        if (record != nullptr && actor.tracked) {
             Refresh(record->bar, actor);
         }
     }
+    MergeArrivals(tracker);
     PruneLowestDeparted(tracker);
 }
 
 void ClearTrackedActors(ActorTracker& tracker) {
-    tracker.records.clear();
-    // Swapped out, not cleared: clear() would keep the vector's own storage.
-    std::vector<TrackedActorMap::node_type>().swap(tracker.spareRecords);
-    tracker.listedRecords = 0;
+    tracker = ActorTracker{};
 }

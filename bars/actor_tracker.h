@@ -1,9 +1,7 @@
 // One record per actor the host lists, kept across frames and keyed by the actor's address.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <vector>
 
 #include "host/host_memory.h"
@@ -20,23 +18,19 @@ struct BarState {
 static_assert(sizeof(BarState) == 9 * sizeof(float), "BarState is nine floats");
 
 struct TrackedActor {
+    HostAddress address;
     BarState bar;
-    // The update on which the host last listed this address. Lets the prune find
-    // departed actors without searching the host's list once per record.
-    std::uint64_t listedOnUpdate;
+    std::uint64_t listedOnUpdate; // finds departed actors without searching the host's list
 };
 
-using TrackedActorMap = std::map<HostAddress, TrackedActor>;
-
+// The records in ascending address order, the only order they are walked in, and the
+// actors new on this update, merged into them after the walk. Both keep their storage from
+// update to update, so a scene whose actors come and go allocates only while it holds more
+// records, or sees more arrive at once, than ever before; emptying gives it back.
 struct ActorTracker {
-    TrackedActorMap records; // ascending address: the walk order
-    // The storage of pruned records, kept for the next records made, so that a scene whose
-    // actors come and go allocates only while it holds more records than ever before.
-    // Records and spares together never outnumber the most records once held; both go back
-    // to the heap when the tracker is emptied.
-    std::vector<TrackedActorMap::node_type> spareRecords;
+    std::vector<TrackedActor> records;
+    std::vector<TrackedActor> arrivals;
     std::uint64_t updateCount = 0;
-    std::size_t listedRecords = 0; // records stamped by the current update
 };
 
 // Syncs the records with the host's actor array, then removes at most one departed actor:
@@ -46,9 +40,6 @@ void UpdateTrackedActors(ActorTracker& tracker);
 // Removes every record at once and gives their storage back.
 void ClearTrackedActors(ActorTracker& tracker);
 
-// The record of an actor address, or null when there is none.
+// The record of an actor address, or null when there is none. It moves when the records
+// change: look it up again after every update.
 TrackedActor* FindRecord(ActorTracker& tracker, HostAddress actor);
-
-// The record of an actor address, made with every field 0 when there is none. Null when
-// no memory is left for it: that actor simply gets no record on this frame.
-TrackedActor* FindOrInsertRecord(ActorTracker& tracker, HostAddress actor);

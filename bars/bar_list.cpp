@@ -10,7 +10,7 @@ void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
                   const D3DXMATRIX* hostViewMatrix) {
     list.entries.clear();
     list.farToNear.clear();
-    for (auto& [address, record] : tracker.records) {
+    for (TrackedActor& record : tracker.records) {
         BarEntry entry;
         if (!AnimateBar(record.bar, frameDelta, hostViewMatrix, &entry)) {
             continue;

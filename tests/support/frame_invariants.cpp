@@ -78,7 +78,7 @@ std::string CheckFrameInvariants(const FrameState& frame, const std::set<HostAdd
                               ? nullptr
                               : "records survived an inactive scene";
     for (const auto& record : frame.tracker.records) {
-        if (listed.count(record.first) == 0) {
+        if (listed.count(record.address) == 0) {
             failure = "a record for an address not listed since the tracker was emptied";
         }
     }

@@ -6,8 +6,8 @@ class ActorTrackerTest : public FrameTest {
   protected:
     std::vector<HostAddress> Keys() const {
         std::vector<HostAddress> keys;
-        for (const auto& record : tracker.records) {
-            keys.push_back(record.first);
+        for (const TrackedActor& record : tracker.records) {
+            keys.push_back(record.address);
         }
         return keys;
     }
@@ -73,34 +73,43 @@ TEST_F(ActorTrackerTest, UntrackedKindKeepsItsRecordUnrefreshed) {
     EXPECT_EQ(Record(actor.address).health, 0.5f);
 }
 
-// Departed records go one per update, lowest address first; none while the count is 0 or
-// less; one that comes back before its turn keeps its record.
-TEST_F(ActorTrackerTest, DepartedRecordsArePrunedOnePerUpdateLowestFirst) {
-    Update({{ActorAt(4)}, {ActorAt(1)}, {ActorAt(3)}, {ActorAt(0), 0.5f}, {ActorAt(2)}});
-    for (const std::int32_t count : {0, -3}) {
-        Write(actorCount, count);
+// Slot n's actor has a damage ratio of n / 8, exact in float, so that a health shows whose
+// record was refreshed. Each update lists the slots given, the count covering the first
+// `count`; after it the records are those of `keys`: arrivals merged in address order, an
+// address listed twice given one record, then the lowest departed record removed, one per
+// update, none while the count is 0 or less; one that comes back before its turn keeps it.
+TEST_F(ActorTrackerTest, RecordsFollowTheListInAddressOrderAndPruneOneDepartedAtATime) {
+    const struct {
+        std::vector<std::uint32_t> listed;
+        std::int32_t count;
+        std::vector<std::uint32_t> keys;
+    } updates[] = {
+        {{4, 0, 2}, 3, {0, 2, 4}},                // out of order: found by search
+        {{3, 2, 5, 1, 4, 3}, 6, {1, 2, 3, 4, 5}}, // three arrive between; 0 departed
+        {{1, 2, 3, 4, 5}, 0, {1, 2, 3, 4, 5}},    // a count of 0 and one below: nothing
+        {{1, 2, 3, 4, 5}, -3, {1, 2, 3, 4, 5}},   //
+        {{5, 3, 6, 1}, 3, {2, 3, 4, 5, 6}},       // 1 beyond the count: departed, and lowest
+        {{4, 5, 3, 6}, 4, {3, 4, 5, 6}},          // 2 goes; 4 came back before its turn
+        {{3, 4, 5, 6, 7}, 5, {3, 4, 5, 6, 7}},    // in order: each found at the hint
+    };
+    for (const auto& u : updates) {
+        std::vector<Actor> actors;
+        for (const std::uint32_t slot : u.listed) {
+            actors.push_back({ActorAt(slot), float(slot) / 8});
+        }
+        SetActors(actors);
+        Write(actorCount, u.count);
         UpdateTrackedActors(tracker);
+        std::vector<HostAddress> keys;
+        for (const std::uint32_t slot : u.keys) {
+            keys.push_back(ActorAt(slot));
+        }
+        EXPECT_EQ(Keys(), keys) << "update " << &u - updates;
+        for (std::int32_t i = 0; i < u.count; ++i) {
+            const std::uint32_t slot = u.listed[std::size_t(i)];
+            EXPECT_EQ(Record(ActorAt(slot)).health, 1 - float(slot) / 8) << "slot " << slot;
+        }
     }
-    EXPECT_EQ(tracker.records.size(), 5U);
-    SetActorList({ActorAt(2), ActorAt(4)});
-    UpdateTrackedActors(tracker);
-    EXPECT_EQ(Keys(), (std::vector<HostAddress>{ActorAt(1), ActorAt(2), ActorAt(3), ActorAt(4)}));
-    SetActorList({ActorAt(3), ActorAt(2), ActorAt(4)});
-    UpdateTrackedActors(tracker);
-    EXPECT_EQ(Keys(), (std::vector<HostAddress>{ActorAt(2), ActorAt(3), ActorAt(4)}));
-}
-
-// A new record made from a pruned one's storage keeps nothing of the departed actor.
-TEST_F(ActorTrackerTest, RecordMadeFromPrunedStorageStartsFresh) {
-    Update({{ActorAt(0), 0.5f}, {ActorAt(1)}});
-    Record(ActorAt(0)).deathTime = 0.75f;
-    Record(ActorAt(0)).trailDrainRate = 2.0f;
-    Update({{ActorAt(1)}});
-    Actor statless{ActorAt(2)};
-    statless.hasStats = false;
-    Update({{ActorAt(1)}, statless});
-    const BarState& fresh = Record(ActorAt(2));
-    EXPECT_EQ(fresh.trailHealth + fresh.trailHold + fresh.deathTime + fresh.trailDrainRate, 0.0f);
 }
 
 } // namespace

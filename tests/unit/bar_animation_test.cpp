@@ -2,9 +2,10 @@
 
 namespace {
 
-// Records are placed straight into the tracker, but for the bands' test, which writes the
-// game's damage ratio and updates the tracker from it. Through the identity camera shifted along
-// its depth axis, a record at (0, -1.15, 0) lifted by 1.15 stands at exactly that depth.
+// Records are placed straight into the tracker, in ascending slots, but for the bands' test,
+// which writes the game's damage ratio and updates the tracker from it. Through the identity
+// camera shifted along its depth axis, a record at (0, -1.15, 0) lifted by 1.15 stands at
+// exactly that depth.
 class BarAnimationTest : public FrameTest {
   protected:
     D3DXMATRIX view = identity;
@@ -12,10 +13,14 @@ class BarAnimationTest : public FrameTest {
     void SetUp() override {
         FrameTest::SetUp();
         view.m[3][2] = 10.0f;
+        tracker.records.reserve(3); // what Place returns stays where it is
     }
 
     BarState& Place(std::uint32_t slot, float health, float trail = 0.0f) {
-        BarState& bar = FindOrInsertRecord(tracker, ActorAt(slot))->bar;
+        if (FindRecord(tracker, ActorAt(slot)) == nullptr) {
+            tracker.records.push_back({ActorAt(slot), BarState{}, 0});
+        }
+        BarState& bar = FindRecord(tracker, ActorAt(slot))->bar;
         bar = BarState{};
         bar.position[1] = -1.15f;
         bar.health = health;
@@ -23,7 +28,7 @@ class BarAnimationTest : public FrameTest {
         return bar;
     }
 
-    // The first (farthest) entry, or one of all zeros when there is none.
+    // The entry of the first record with a bar, or one of all zeros when there is none.
     BarEntry Build(float frameDelta) {
         BuildBarList(tracker, list, frameDelta, &view);
         return list.entries.empty() ? BarEntry{} : list.entries.front();
@@ -33,6 +38,19 @@ class BarAnimationTest : public FrameTest {
 void ExpectColor(const ColorRGBA& c, float r, float g, float b, float a) {
     EXPECT_TRUE(c.r == r && c.g == g && c.b == b && c.a == a)
         << c.r << ' ' << c.g << ' ' << c.b << ' ' << c.a;
+}
+
+// Every record is walked, one without a bar (dead for 1.5 s) left out alone; the two bars,
+// at depths 10 and 20, are drawn farthest first.
+TEST_F(BarAnimationTest, ListHoldsEveryRecordsBarInTheOrderFarToNear) {
+    Place(0, 0.0f).deathTime = 1.5f;
+    Place(1, 1.0f);
+    Place(2, 1.0f).position[1] += 10.0f;
+    Build(0.0f);
+    ASSERT_EQ(list.entries.size(), 2U);
+    ASSERT_EQ(list.farToNear.size(), 2U);
+    EXPECT_EQ(list.entries[list.farToNear[0].entry].anchor.z, 20.0f);
+    EXPECT_EQ(list.entries[list.farToNear[1].entry].anchor.z, 10.0f);
 }
 
 // At death the drain rate latches at 0.75, or the trail when that is more, and the hold is
