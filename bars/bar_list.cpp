@@ -1,10 +1,31 @@
 #include "bars/bar_list.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "bars/actor_tracker.h"
 #include "bars/bar_animation.h"
+#include "bars/bar_look.h"
+
+namespace {
+
+// A bar's depth lies beyond the near fade's start: at it or nearer, its opacity is 0.
+static_assert(barlook::nearFadeStart >= 0.0f, "the draw order takes every depth as positive");
+
+BarOrder DrawOrder(float depth, std::uint32_t entry) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &depth, sizeof bits);
+    return BarOrder{bits} << 32 | entry;
+}
+
+// By depth alone, as the floats compare: bars of equal depth keep the order the sort's own
+// steps leave them in.
+bool Deeper(BarOrder a, BarOrder b) {
+    return a >> 32 > b >> 32;
+}
+
+} // namespace
 
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
                   const D3DXMATRIX* hostViewMatrix) {
@@ -16,7 +37,7 @@ void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
             continue;
         }
         try {
-            list.farToNear.push_back({entry.anchor.z, std::uint32_t(list.entries.size())});
+            list.farToNear.push_back(DrawOrder(entry.anchor.z, std::uint32_t(list.entries.size())));
             list.entries.push_back(entry);
         } catch (const std::bad_alloc&) {
             // The list keeps the bars it has, each with its place; every record's timers still
@@ -24,8 +45,6 @@ void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
             list.farToNear.resize(list.entries.size());
         }
     }
-    // No bar has a NaN depth (AnimateBar gives such a record none), so this is a strict weak
-    // order; bars of equal depth may come out in either order.
-    std::sort(list.farToNear.begin(), list.farToNear.end(),
-              [](const BarOrder& a, const BarOrder& b) { return a.depth > b.depth; });
+    // No bar has a NaN depth: AnimateBar gives such a record none.
+    std::sort(list.farToNear.begin(), list.farToNear.end(), Deeper);
 }

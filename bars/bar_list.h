@@ -9,12 +9,14 @@
 
 struct ActorTracker;
 
-// A bar's place in the draw order: its depth, and its entry. The sort moves these, 8 bytes
-// where an entry is 72.
-struct BarOrder {
-    float depth;
-    std::uint32_t entry;
-};
+// A bar's place in the draw order: its depth's bits above its entry's index. Every bar's
+// depth is positive, and positive floats order as their bits do, so one integer comparison
+// orders two bars by depth; and the sort moves 8 bytes where an entry is 72.
+using BarOrder = std::uint64_t;
+
+inline std::uint32_t EntryOf(BarOrder order) {
+    return static_cast<std::uint32_t>(order);
+}
 
 // Emptied, never shrunk, every shown frame: the capacity of both carries over.
 struct BarList {

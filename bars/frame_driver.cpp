@@ -89,8 +89,8 @@ void DrawActorBars(FrameState& frame) {
     UpdateTrackedActors(frame.tracker);
     BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, &frame.driver.view);
     BeginOverlay(frame.renderer, ReadHostDevice(), &frame.driver.viewTransform);
-    for (const BarOrder& bar : frame.list.farToNear) {
-        DrawBar(frame.renderer, frame.list.entries[bar.entry]);
+    for (const BarOrder bar : frame.list.farToNear) {
+        DrawBar(frame.renderer, frame.list.entries[EntryOf(bar)]);
     }
     EndOverlay(frame.renderer);
 }

@@ -19,16 +19,16 @@ const char* CheckBarList(const BarList& list) {
     }
     std::vector<bool> placed(list.entries.size());
     float previousDepth = INFINITY;
-    for (const BarOrder& bar : list.farToNear) {
-        if (bar.entry >= placed.size() || placed[bar.entry] ||
-            bar.depth != list.entries[bar.entry].anchor.z) {
-            return "the draw order does not hold each bar once, at its depth";
+    for (const BarOrder bar : list.farToNear) {
+        const std::uint32_t entry = EntryOf(bar);
+        if (entry >= placed.size() || placed[entry]) {
+            return "the draw order does not hold each bar once";
         }
-        placed[bar.entry] = true;
-        if (bar.depth > previousDepth) {
+        placed[entry] = true;
+        if (list.entries[entry].anchor.z > previousDepth) {
             return "the draw order is not far to near";
         }
-        previousDepth = bar.depth;
+        previousDepth = list.entries[entry].anchor.z;
     }
     return list.farToNear.size() == placed.size() ? nullptr : "a bar left out of the draw order";
 }

@@ -49,8 +49,8 @@ TEST_F(BarAnimationTest, ListHoldsEveryRecordsBarInTheOrderFarToNear) {
     Build(0.0f);
     ASSERT_EQ(list.entries.size(), 2U);
     ASSERT_EQ(list.farToNear.size(), 2U);
-    EXPECT_EQ(list.entries[list.farToNear[0].entry].anchor.z, 20.0f);
-    EXPECT_EQ(list.entries[list.farToNear[1].entry].anchor.z, 10.0f);
+    EXPECT_EQ(list.entries[EntryOf(list.farToNear[0])].anchor.z, 20.0f);
+    EXPECT_EQ(list.entries[EntryOf(list.farToNear[1])].anchor.z, 10.0f);
 }
 
 // At death the drain rate latches at 0.75, or the trail when that is more, and the hold is
