@@ -1,10 +1,13 @@
 // What one host frame costs the module: the whole DrawActorBars call into a device that does
 // nothing, and the bar pipeline alone (tracker update, list build, sort), at growing actor
-// counts, with the same actors every frame (steady) or a tenth of them replaced (churn).
+// counts, with the same actors every frame (steady), a tenth of them replaced (churn), or
+// every one new (a scene's first frame); with the caches as the last frame left them, or as
+// the game's own frame leaves them (cold).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "bars/bar_look.h"
@@ -117,7 +120,8 @@ void PlaceInView(const Camera& c, float vx, float vy, float depth, float positio
     position[2] = p.x;
 }
 
-enum class Flow { steady, churn };
+enum class Flow { steady, churn, first };
+enum class Caches { warm, cold };
 
 // Every actor the scene can list is written to host memory once; a frame only rewrites the
 // host's actor array where actors are replaced, and the clock.
@@ -228,11 +232,7 @@ void NextFrame(Scene& scene) {
     Write(gameClock, scene.clock);
 }
 
-// Kept out of line, and not used to warm up, so that a profiler can collect exactly the
-// measured frames:
-// valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
-inline void RunFrame(Scene& scene, bool wholeFrame) {
-    NextFrame(scene);
+void RunModuleFrame(Scene& scene, bool wholeFrame) {
     FrameState& m = scene.state;
     if (wholeFrame) {
         DrawActorBars(m);
@@ -243,15 +243,41 @@ inline void RunFrame(Scene& scene, bool wholeFrame) {
     }
 }
 
+// The module's frame alone, kept out of line and not used to warm up, so that a profiler can
+// collect exactly the measured frames:
+// valgrind --tool=callgrind --toggle-collect='*MeasuredFrame*'
 __attribute__((noinline)) void MeasuredFrame(Scene& scene, bool wholeFrame) {
-    RunFrame(scene, wholeFrame);
+    RunModuleFrame(scene, wholeFrame);
+}
+
+void RunFrame(Scene& scene, bool wholeFrame) {
+    NextFrame(scene);
+    RunModuleFrame(scene, wholeFrame);
+}
+
+// What the game's own frame does to the caches between two of the module's: it works through
+// far more memory than they hold. 64 MiB written, twice the last-level cache of the machine
+// measured, leaves none of the module's records and none of the game's actors in any cache.
+std::vector<unsigned char> gameFrameMemory(std::size_t{64} << 20);
+
+void RunGameFrame() {
+    static unsigned char value = 0;
+    std::memset(gameFrameMemory.data(), ++value, gameFrameMemory.size());
+    benchmark::ClobberMemory();
+}
+
+// The frame before a scene's first: the scene closed, so the module empties its tracker.
+void CloseScene(Scene& scene) {
+    SetScene(0);
+    DrawActorBars(scene.state);
+    SetScene(1);
 }
 
 // Enough frames for the tracker and the list to reach their sizes (churn: every address
-// has come and gone more than once, and the tracker has held its most records, so that
-// its spare records cover every record the prune removes and makes again).
+// has come and gone more than once, and the tracker has held its most records, so that its
+// storage covers every record the prune removes and makes again).
 void WarmUp(Scene& scene, bool wholeFrame) {
-    if (scene.flow == Flow::steady) {
+    if (scene.flow != Flow::churn) {
         for (int i = 0; i < 3; ++i) {
             RunFrame(scene, wholeFrame);
         }
@@ -271,9 +297,10 @@ void WarmUp(Scene& scene, bool wholeFrame) {
 // Set when a measured frame allocated: the run then fails, so the smoke test catches it.
 bool frameAllocated = false;
 
+// A scene's first frame allocates by design: emptying the tracker gave its storage back.
 void Report(benchmark::State& state, const Scene& scene, std::int32_t count,
             std::size_t allocations) {
-    if (allocations != 0) {
+    if (allocations != 0 && scene.flow != Flow::first) {
         frameAllocated = true;
         state.SkipWithError("a frame allocated after warm-up");
     }
@@ -289,34 +316,56 @@ void Report(benchmark::State& state, const Scene& scene, std::int32_t count,
 }
 
 // Measured frames, whole or the bar pipeline alone; the pipeline leaves out the frame
-// driver's clock step: every frame is one 60th of a second.
-void Frames(benchmark::State& state, Flow flow, bool wholeFrame) {
+// driver's clock step: every frame is one 60th of a second. The time includes the fake
+// host's own update before each frame (the clock, and in churn a tenth of the list), but not
+// what runs between frames for a first or a cold one.
+void Frames(benchmark::State& state, Flow flow, Caches caches, bool wholeFrame) {
     const auto count = static_cast<std::int32_t>(state.range(0));
     Scene scene;
     MakeScene(scene, count, flow);
     WarmUp(scene, wholeFrame);
+    const bool betweenFrames = flow == Flow::first || caches == Caches::cold;
     const std::size_t before = countingallocator::allocations;
     for (auto _ : state) {
+        if (betweenFrames) {
+            state.PauseTiming();
+            if (flow == Flow::first) {
+                CloseScene(scene);
+            }
+            if (caches == Caches::cold) {
+                RunGameFrame();
+            }
+            state.ResumeTiming();
+        }
+        NextFrame(scene);
         MeasuredFrame(scene, wholeFrame);
     }
     Report(state, scene, count, countingallocator::allocations - before);
 }
 
 // From `fewest` actors to 10,000, in powers of ten, under the names that BENCHMARKS.md and
-// count-instructions.sh use.
-void Register(const char* name, Flow flow, bool wholeFrame, std::int64_t fewest) {
-    benchmark::RegisterBenchmark(name, Frames, flow, wholeFrame)
-        ->RangeMultiplier(10)
-        ->Range(fewest, 10000);
+// count-instructions.sh use. A cold frame costs the 64 MiB between frames too: a fixed
+// number of them.
+void Register(const char* name, Flow flow, Caches caches, bool wholeFrame, std::int64_t fewest) {
+    auto* benchmark = benchmark::RegisterBenchmark(name, Frames, flow, caches, wholeFrame)
+                          ->RangeMultiplier(10)
+                          ->Range(fewest, 10000);
+    if (caches == Caches::cold) {
+        benchmark->Iterations(200);
+    }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Register("WholeFrameSteady", Flow::steady, true, 0);
-    Register("WholeFrameChurn", Flow::churn, true, 1);
-    Register("PipelineSteady", Flow::steady, false, 10);
-    Register("PipelineChurn", Flow::churn, false, 10);
+    Register("WholeFrameSteady", Flow::steady, Caches::warm, true, 0);
+    Register("WholeFrameChurn", Flow::churn, Caches::warm, true, 1);
+    Register("WholeFrameFirst", Flow::first, Caches::warm, true, 100);
+    Register("WholeFrameSteadyCold", Flow::steady, Caches::cold, true, 100);
+    Register("WholeFrameChurnCold", Flow::churn, Caches::cold, true, 100);
+    Register("WholeFrameFirstCold", Flow::first, Caches::cold, true, 100);
+    Register("PipelineSteady", Flow::steady, Caches::warm, false, 10);
+    Register("PipelineChurn", Flow::churn, Caches::warm, false, 10);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
