@@ -108,11 +108,9 @@ int RunHookChecks(const char* modulePath) {
     failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
     // The frame the gate stops (there is no scene here) and the call the hook skips give the
     // game back whatever environment it called in.
-    for (const GameFloatEnvironment& environment : unusualEnvironments) {
-        std::printf("-- the game's environment: %s\n", environment.name);
-        SetGameFloatEnvironment(environment);
-        failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
-    }
-    SetGameFloatEnvironment(threadStartEnvironment);
+    std::printf("-- the game's environment: %s\n", hostileEnvironment.name);
+    SetGameFloatEnvironment(hostileEnvironment);
+    failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
+    SetGameFloatEnvironment(usualEnvironment);
     return failed;
 }

@@ -77,12 +77,11 @@ _GameFrameCall:
 
 void SetGameFloatEnvironment(const GameFloatEnvironment& environment) {
     // The host's own image, for fields the game does not choose; then the game's words, an
-    // empty x87 stack, no exception flag, and a value of its own in each xmm register.
+    // empty x87 stack, and a value of its own in each xmm register.
     asm volatile("fxsave %0" : "=m"(gameMachine));
-    const std::uint16_t noFlags = 0;
     const unsigned char emptyStack = 0;
     std::memcpy(gameMachine + x87Control, &environment.x87Control, 2);
-    std::memcpy(gameMachine + x87Status, &noFlags, 2);
+    std::memcpy(gameMachine + x87Status, &environment.x87Status, 2);
     std::memcpy(gameMachine + x87Tags, &emptyStack, 1);
     std::memcpy(gameMachine + mxcsr, &environment.mxcsr, 4);
     for (std::uint32_t word = 0; word < 8 * 4; ++word) {
@@ -92,7 +91,7 @@ void SetGameFloatEnvironment(const GameFloatEnvironment& environment) {
 }
 
 std::uint32_t CallFrameRoutine(std::uint32_t argument, std::uint32_t misalign) {
-    static const bool environmentSet = (SetGameFloatEnvironment(threadStartEnvironment), true);
+    static const bool environmentSet = (SetGameFloatEnvironment(usualEnvironment), true);
     (void)environmentSet;
     return GameFrameCall(argument, misalign);
 }

@@ -10,17 +10,24 @@
 struct GameFloatEnvironment {
     const char* name;
     std::uint16_t x87Control;
-    std::uint32_t mxcsr; // with no exception flag set
+    // Flags of masked exceptions only: one whose exception is unmasked would make the next
+    // x87 instruction trap.
+    std::uint16_t x87Status;
+    std::uint32_t mxcsr; // flags included
 };
 
-// x87 at 53-bit precision, both units rounding to nearest with every exception masked.
-constexpr GameFloatEnvironment threadStartEnvironment = {"as Windows starts a thread", 0x027F,
-                                                         0x1F80};
-constexpr GameFloatEnvironment unusualEnvironments[] = {
-    {"x87 at single precision, as Direct3D 9 leaves it", 0x007F, 0x1F80},
-    {"flush-to-zero and denormals-are-zero", 0x027F, 0x9FC0},
-    {"invalid, divide-by-zero and overflow unmasked on both units", 0x0272, 0x1900},
-};
+// x87 at 53-bit precision, both units rounding to nearest with every exception masked, as
+// Windows starts a thread; and, as any inexact result of the game's own leaves them, the
+// precision flags raised (PE, bit 5 of both), which the callee must find still raised.
+constexpr GameFloatEnvironment usualEnvironment = {"usual", 0x027F, 0x0020, 0x1FA0};
+// All of what a game may call in at once. x87 control 0x0072: single precision (bits 8-9
+// clear), invalid, divide-by-zero and overflow unmasked (bits 0, 2, 3 clear). MXCSR 0x9972:
+// flush-to-zero (0x8000), denormals-are-zero (0x40), the same three unmasked (0x1900 keeps
+// only the precision, underflow and denormal masks). The flags of those three masked ones,
+// precision, underflow and denormal (0x32), raised on both units.
+constexpr GameFloatEnvironment hostileEnvironment = {
+    "x87 at single precision, flush-to-zero and denormals-are-zero, traps unmasked", 0x0072, 0x0032,
+    0x9972};
 
 // The environment of the game's frame calls from now on.
 void SetGameFloatEnvironment(const GameFloatEnvironment& environment);
