@@ -13,12 +13,11 @@ int CheckDetail(bool passed, const char* name, const char* format, ...)
 
 // The frame hook, the module loaded as the game's loader loads it: call sites of another
 // build or into data left alone, the game's callee below and above the call site, another
-// plug-in's chained. Each part has its own copy of the module, in one run, since starting
-// a program is slow under Wine.
+// plug-in's chained, and the game's machine kept in the usual environment and a hostile one.
 int RunHookChecks(const char* modulePath);
 // One frame call as the game makes it, with esp at the call site `misalign` mod 16: the
-// game's callee ran once with the argument, its result came back, and the registers and
-// stack the game relies on are as it left them.
+// game's callee ran once with the argument, its result came back, and the registers, the
+// x87 and SSE state with their flags, and the stack the game relies on are as it left them.
 int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign);
 
 // The device state the host set before its frame call is what it finds after it.

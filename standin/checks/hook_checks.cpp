@@ -1,8 +1,6 @@
 #include "standin/checks/checks.h"
 
 #include <cstdio>
-#include <initializer_list>
-#include <iterator>
 #include <string>
 #include <windows.h>
 
@@ -13,6 +11,7 @@
 
 namespace {
 
+// The gate reads the argument's low byte only.
 constexpr std::uint32_t zeroLowByte = 0x12345600;
 constexpr std::uint32_t nonzeroLowByte = 0xABCDEF5A;
 
@@ -28,24 +27,39 @@ DWORD WINAPI IdleThread(LPVOID) {
     return 0;
 }
 
-// A copy of the module under another name loads as a module of its own.
-std::string ModuleCopy(const char* modulePath, const char* tag) {
+// A copy of the module under another name loads as a module of its own, so each case has
+// a fresh one in one run: starting a program is slow under Wine.
+HMODULE LoadModuleCopy(const char* modulePath, const char* tag) {
     char directory[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
     const std::string copy = std::string(directory) + "actorbars-" + tag + ".dll";
-    return CopyFileA(modulePath, copy.c_str(), FALSE) ? copy : std::string();
+    HMODULE module =
+        CopyFileA(modulePath, copy.c_str(), FALSE) ? LoadModule(copy.c_str()) : nullptr;
+    Check(module != nullptr, "a copy of the module loaded");
+    return module;
+}
+
+// Another build's code at the call site, or a call that leads into no code: the module
+// must leave the game as it was.
+int LeftAloneChecks(const char* modulePath, const char* tag) {
+    const auto before = ReadCallSite();
+    int failed = LoadModuleCopy(modulePath, tag) == nullptr;
+    failed += Check(ReadCallSite() == before, "call site left alone");
+    MEMORY_BASIC_INFORMATION info;
+    VirtualQuery(HostBytes(frameRoutine), &info, sizeof info);
+    return failed + Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
 }
 
 int CalleeChecks(const char* modulePath, CalleePlace place) {
+    const bool below = place == CalleePlace::below;
+    std::printf("-- callee %s the call site\n", below ? "below" : "above");
     WriteFrameRoutine(place);
     const std::uint32_t hostTarget = CallSiteTarget();
-    int failed = CheckDetail(hostTarget != 0 &&
-                                 (place == CalleePlace::below) == (hostTarget < game::callNext),
-                             "host call site", "callee %#x (%s)", hostTarget,
-                             place == CalleePlace::below ? "below" : "above");
-    failed += Check(CallFrameRoutine(7) == HostCalleeResult(7), "frame call before the module");
-    HMODULE module = LoadModule(modulePath);
-    if (Check(module != nullptr, "LoadLibrary") != 0) {
+    int failed = CheckDetail(hostTarget != 0 && below == (hostTarget < game::callNext) &&
+                                 CallFrameRoutine(7) == HostCalleeResult(7),
+                             "host call site reached before the module", "callee %#x", hostTarget);
+    HMODULE module = LoadModuleCopy(modulePath, below ? "below" : "above");
+    if (module == nullptr) {
         return failed + 1;
     }
     const std::uint32_t hooked = CallSiteTarget();
@@ -66,48 +80,44 @@ int CalleeChecks(const char* modulePath, CalleePlace place) {
     return failed + ProbeFrameCall(zeroLowByte, 4);
 }
 
-// Another build's code at the call site, or a call that leads into no code: the module
-// must leave the game as it was.
-int LeftAloneChecks(const char* modulePath, const char* what) {
-    const auto before = ReadCallSite();
-    int failed = Check(LoadModule(modulePath) != nullptr, "LoadLibrary");
-    failed += CheckDetail(ReadCallSite() == before, "call site left alone", "%s", what);
-    MEMORY_BASIC_INFORMATION info;
-    VirtualQuery(HostBytes(frameRoutine), &info, sizeof info);
-    return failed + Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
-}
-
 } // namespace
 
+int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
+    // The call site's esp lies below the caller's by the argument, the return address and the
+    // frame routine's own copy of the argument.
+    constexpr std::uint32_t callSiteDepth = 12;
+    const std::uint32_t callsBefore = hostCallee.calls;
+    const std::uint32_t result = CallFrameRoutine(argument, misalign);
+    const bool siteAligned = (gameEspBefore - callSiteDepth) % 16 == misalign;
+    const bool reached = hostCallee.calls == callsBefore + 1 && hostCallee.lastArgument == argument;
+    const bool returned = result == HostCalleeResult(argument);
+    const bool kept = GameMachineKept();
+    // The callee sees the call site's return address on top, exactly as the host pushed it.
+    const bool stack = hostCallee.entryEsp == gameEspBefore - callSiteDepth - 4;
+    return CheckDetail(siteAligned && reached && returned && kept && stack, "frame call",
+                       "arg %#010x esp%%16=%u reached=%d result=%d machine kept=%d stack=%d",
+                       argument, misalign, reached, returned, kept, stack);
+}
+
 int RunHookChecks(const char* modulePath) {
-    const char* const tags[] = {"foreign", "data", "below", "above", "chained"};
-    std::string copies[std::size(tags)];
-    for (std::size_t i = 0; i < std::size(tags); ++i) {
-        copies[i] = ModuleCopy(modulePath, tags[i]);
-        if (Check(!copies[i].empty(), "module copy") != 0) {
-            return 1;
-        }
-    }
     std::printf("-- a call site without a call\n");
     WriteForeignRoutine();
-    int failed = LeftAloneChecks(copies[0].c_str(), "no 0xE8");
+    int failed = LeftAloneChecks(modulePath, "foreign");
     failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
     std::printf("-- a call into the host's data\n");
     WriteFrameRoutine(CalleePlace::data);
-    failed += LeftAloneChecks(copies[1].c_str(), "a call into no code");
-    std::printf("-- callee below the call site\n");
-    failed += CalleeChecks(copies[2].c_str(), CalleePlace::below);
-    std::printf("-- callee above the call site\n");
-    failed += CalleeChecks(copies[3].c_str(), CalleePlace::above);
+    failed += LeftAloneChecks(modulePath, "data");
+    failed += CalleeChecks(modulePath, CalleePlace::below);
+    failed += CalleeChecks(modulePath, CalleePlace::above);
     // Another plug-in rerouted the call first: the module chains to it, and the game's
     // callee is reached through both.
     std::printf("-- callee in another module\n");
-    HMODULE chained = LoadModule(copies[4].c_str());
+    HMODULE chained = LoadModuleCopy(modulePath, "chained");
     failed += CheckDetail(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
                           "call site leads into the second module", "%#x", CallSiteTarget());
     failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
-    // The frame the gate stops (there is no scene here) and the call the hook skips give the
-    // game back whatever environment it called in.
+    // The frame the hook runs (it draws nothing: there is no scene here) and the call it
+    // skips give the game back whatever environment it called in.
     std::printf("-- the game's environment: %s\n", hostileEnvironment.name);
     SetGameFloatEnvironment(hostileEnvironment);
     failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
