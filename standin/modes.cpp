@@ -86,7 +86,7 @@ const Mode modes[] = {
      Needs::sceneAndModule, EnvironmentMode},
     {"faults",
      "pointers into freed memory, an unreadable camera, a fault of the game's own, "
-     "FreeLibrary, garbage health, the process ending",
+     "FreeLibrary, the process ending",
      Needs::sceneAndModule, FaultMode},
     {"demo", "plays the built-in scenarios, or --scenario FILE, and writes the pictures (--out)",
      Needs::sceneAndModule, DemoMode},

@@ -32,5 +32,5 @@ int RunPixelChecks(HostScene& scene);
 int RunEnvironmentChecks(HostScene& scene);
 
 // What the host may do to the module and still keep its game: pointers into freed memory,
-// an unreadable camera, a fault of its own, FreeLibrary, garbage health, and quitting.
+// an unreadable camera, a fault of its own, FreeLibrary, and quitting.
 int RunFaultChecks(HostScene& scene, HMODULE module);
