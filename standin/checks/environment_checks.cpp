@@ -62,8 +62,8 @@ int RunEnvironmentChecks(HostScene& scene) {
     }
     Capture usual;
     int failed = Check(CaptureFrame(stage, scene, 0.0f, &usual), "frame captured");
-    // In the usual environment the frame's own differs only in flags, which the noting
-    // device cannot tell apart: only the hostile one shows the module set its own.
+    // The usual environment is the frame's own but for flags, which the noting device
+    // ignores: only a hostile one shows that the module sets its own.
     std::printf("-- the game's environment: %s\n", hostileEnvironment.name);
     SetGameFloatEnvironment(hostileEnvironment);
     failed += ExpectFrameEnvironment(scene);
