@@ -74,7 +74,7 @@ int NullTimingMode(const ModeRun& run) {
 }
 
 const Mode modes[] = {
-    {"hook", "the frame hook: a foreign call site, then callees below and above the call site",
+    {"hook", "the frame hook: call sites left alone, callees below, above and chained",
      Needs::callSite, HookMode},
     {"scene", "with the Direct3D 9 device: state, pixels, environments, then faults",
      Needs::sceneAndModule, SceneMode},
@@ -82,7 +82,7 @@ const Mode modes[] = {
      StateMode},
     {"pixels", "the bars' pixels, where and as the player must see them", Needs::sceneAndModule,
      PixelMode},
-    {"environments", "frames called in the floating-point environments games call in",
+    {"environments", "frames called in a hostile floating-point environment, the game's back",
      Needs::sceneAndModule, EnvironmentMode},
     {"faults",
      "pointers into freed memory, an unreadable camera, a fault of the game's own, "
