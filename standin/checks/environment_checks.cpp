@@ -44,7 +44,8 @@ int ExpectFrameEnvironment(HostScene& scene) {
     return CheckDetail(r.calleeReached && (notedMxcsr & ~mxcsrFlags) == frameMxcsr &&
                            notedX87Control == frameX87Control,
                        "the module's frame runs in its own environment",
-                       "MXCSR %#x, x87 control %#x", notedMxcsr, notedX87Control);
+                       "MXCSR %#x, x87 control %#x, callee reached %d", notedMxcsr, notedX87Control,
+                       r.calleeReached);
 }
 
 } // namespace
