@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 #include "standin/checks/expected_bar.h"
 #include "standin/demo/contact_sheet.h"
@@ -42,17 +42,10 @@ struct Player {
     int filmFrames;   // of every film so far
 };
 
-// Makes the directory and every missing parent: the default out\demo has a parent that a
-// fresh checkout lacks.
-void CreateDirectories(const std::string& path) {
-    for (std::size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
-            const std::string part = path.substr(0, i);
-            if (part.back() != ':') {
-                CreateDirectoryA(part.c_str(), nullptr);
-            }
-        }
-    }
+// A folder that cannot be made shows as the pictures in it that cannot be written.
+void MakeFolder(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::create_directories(path, ignored);
 }
 
 int SlotOf(const Scenario& scenario, const std::string& name) {
@@ -128,7 +121,7 @@ void ApplyFilmEvent(Player& player, const ScenarioEvent& event, const std::strin
     }
     player.film = {w[1], static_cast<int>(Number(w, 2)), 0};
     player.film.every = player.film.every > 0 ? player.film.every : 1;
-    CreateDirectories(outDir + "\\" + w[1]);
+    MakeFolder(outDir + "\\" + w[1]);
 }
 
 // Applies the events due by `now`; returns the pictures among them.
@@ -287,7 +280,7 @@ void ClearStage(HostScene& scene, float clock) {
 } // namespace
 
 int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
-    CreateDirectories(outDir);
+    MakeFolder(outDir);
     float clock = 0.0f;
     if (scenarioPath != nullptr) {
         std::string text;
