@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the module and the stand-in host, plays the built-in
-# scenarios under Wine + Xvfb (one bar's life, then a fight), writes the pictures to
-# out/demo/, makes the fight's film into an animated GIF and prints the module's cost per
-# frame. With --dxvk first, all of it on DXVK's Direct3D 9 instead of Wine's own, into
-# out/demo-dxvk/, and it counts the pixels in which its game.png differs from Wine's.
+# Installs what is missing, builds the module and the stand-in host, plays the scenarios
+# of standin/demo/scenarios/ under Wine + Xvfb (one bar's life, a fight), each in a stand-in
+# host of its own, writes the pictures to out/demo/, makes the fight's film into an animated
+# GIF and prints the module's cost per frame. With --dxvk first, all of it on DXVK's
+# Direct3D 9 instead of Wine's own, into out/demo-dxvk/, and, after those scenarios, it
+# counts the pixels in which its game.png differs from Wine's. Any further arguments go to
+# one run of the stand-in host's demo mode, which plays them instead of those scenarios:
+# `scripts/demo.sh --scenario FILE` plays a scenario of your own (standin/demo/scenario.h
+# lists its lines).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,13 +30,23 @@ cmake --build --preset win32
 # A clean folder: a shorter film must not leave frames of an older one behind.
 rm -rf "$out"
 mkdir -p "$out"
-# One Wine session for both runs. The cost is timed with no device: with the real one,
+# One Wine session for every run; each scenario in a stand-in host of its own, which starts
+# from a host and a module as at load. The cost is timed with no device: with the real one,
 # under emulation, a frame takes seconds and says nothing about a GPU (the `timing` mode
 # times both).
 scripts/with-wine.sh bash -c '
     set -e
-    scripts/with-wine.sh "$1" demo --module dist/actorbars.dll --out "$2" "${@:3}"
-    scripts/with-wine.sh "$1" timing-null --module dist/actorbars.dll
+    standin="$1" out="$2"
+    shift 2
+    if (($#)); then
+        scripts/with-wine.sh "$standin" demo --module dist/actorbars.dll --out "$out" "$@"
+    else
+        for scenario in standin/demo/scenarios/*.txt; do
+            scripts/with-wine.sh "$standin" demo --module dist/actorbars.dll --out "$out" \
+                --scenario "$scenario"
+        done
+    fi
+    scripts/with-wine.sh "$standin" timing-null --module dist/actorbars.dll
 ' demo "$standin" "$out" "$@"
 
 # Debian's ImageMagick, named by its path: another convert earlier on PATH is not the one

@@ -5,7 +5,7 @@ struct CommandLine {
     const char* mode;
     const char* modulePath; // the module to load
     const char* outDir;     // where pictures go
-    const char* scenario;   // scenario file, or null for the built-in one
+    const char* scenario;   // the demo's scenario file, or null
 };
 
 // False when an option is unknown or lacks its value, or no mode is given.

@@ -88,7 +88,7 @@ const Mode modes[] = {
      "pointers into freed memory, an unreadable camera, a fault of the game's own, "
      "FreeLibrary, the process ending",
      Needs::sceneAndModule, FaultMode},
-    {"demo", "plays the built-in scenarios, or --scenario FILE, and writes the pictures (--out)",
+    {"demo", "plays --scenario FILE and writes the pictures it asks for (--out)",
      Needs::sceneAndModule, DemoMode},
     {"timing", "times the frame call without and with the module", Needs::scene, TimingMode},
     {"timing-null", "the same with no device only, over ten times the frames", Needs::scene,

@@ -40,6 +40,7 @@ struct Player {
     std::size_t next; // first event not yet applied
     Film film;        // `every` 0: no film
     int filmFrames;   // of every film so far
+    float clockLead;  // the game's clock less the scenario's time
 };
 
 // A folder that cannot be made shows as the pictures in it that cannot be written.
@@ -137,6 +138,8 @@ std::vector<const ScenarioEvent*> ApplyDueEvents(Player& player, float now,
             captures.push_back(&event);
         } else if (event.words[0] == "film") {
             ApplyFilmEvent(player, event, outDir);
+        } else if (event.words[0] == "clock") {
+            player.clockLead = Number(event.words, 1) - event.time;
         } else {
             ApplyWorldEvent(event);
         }
@@ -225,25 +228,23 @@ void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles)
     std::fclose(legend);
 }
 
-// Plays one scenario from `clockBase` on; returns its failures and moves `clockBase` past
-// its end.
-int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, float* clockBase) {
+// Plays one scenario; returns its failures.
+int PlayScenario(HostScene& scene, const char* text, const std::string& outDir) {
     static Scenario scenario;
     if (!ParseScenario(text, &scenario)) {
         return 1;
     }
     Stage& stage = NewStage({});
     stage.count = static_cast<int>(scenario.actorNames.size());
-    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0};
+    Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0, 0.0f};
     std::vector<std::uint32_t> frame(sceneWidth * sceneHeight);
     std::vector<SheetTile> tiles;
     int failed = 0;
     int picture = 0;
     int frames = 0;
-    float now = 0.0f;
-    for (; now <= scenario.endTime; now = ++frames * stageStep) {
+    for (float now = 0.0f; now <= scenario.endTime; now = ++frames * stageStep) {
         const std::vector<const ScenarioEvent*> captures = ApplyDueEvents(player, now, outDir);
-        stage.clock = *clockBase + now;
+        stage.clock = player.clockLead + now;
         PublishStage(stage, scene);
         const bool wanted = !captures.empty() || Films(player.film, frames);
         const FrameResult r =
@@ -254,7 +255,6 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, 
         }
         failed += TakeFilmFrame(player, frames, frame.data(), outDir);
     }
-    *clockBase += now;
     if (!tiles.empty()) {
         const std::string sheet = outDir + "\\bar-life.png";
         failed += !WriteContactSheet(sheet.c_str(), tiles);
@@ -266,30 +266,14 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir, 
     return failed;
 }
 
-// Between scenarios: a frame without the scene empties the module's records, then the
-// host's objects are as at start.
-void ClearStage(HostScene& scene, float clock) {
-    Stage& empty = NewStage({});
-    empty.clock = clock;
-    SetHostSceneActive(false);
-    PublishStage(empty, scene);
-    RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
-    SetHostDefaults();
-}
-
 } // namespace
 
 int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
-    MakeFolder(outDir);
-    float clock = 0.0f;
-    if (scenarioPath != nullptr) {
-        std::string text;
-        return LoadScenarioFile(scenarioPath, &text)
-                   ? PlayScenario(scene, text.c_str(), outDir, &clock)
-                   : 1;
+    std::string text;
+    if (scenarioPath == nullptr) {
+        std::fprintf(stderr, "standin: the demo plays --scenario FILE\n");
+        return 1;
     }
-    int failed = PlayScenario(scene, BarLifeScenarioText(), outDir, &clock);
-    ClearStage(scene, clock);
-    clock += stageStep;
-    return failed + PlayScenario(scene, FightScenarioText(), outDir, &clock);
+    MakeFolder(outDir);
+    return LoadScenarioFile(scenarioPath, &text) ? PlayScenario(scene, text.c_str(), outDir) : 1;
 }

@@ -4,7 +4,6 @@
 
 #include "standin/host/host_frame.h"
 
-// `scenarioPath` null plays the built-in scenarios: one bar's life, then a fight. Returns
-// the number of failures (a frame whose device state changed, a picture that could not be
-// written).
+// Returns the number of failures (no scenario file or one that cannot be read, a frame
+// whose device state changed, a picture that could not be written).
 int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir);

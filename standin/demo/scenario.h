@@ -12,6 +12,7 @@
 //   SECONDS still NAME               picture of this frame as NAME.png
 //   SECONDS film NAME EVERY          from now on every EVERYth frame as NAME\NNN.png
 //   SECONDS film off
+//   SECONDS clock READING            the game's clock reads READING now and runs on from it
 //   SECONDS end
 // '#' starts a comment. Events at one time apply in file order.
 #pragma once
@@ -31,10 +32,6 @@ struct Scenario {
     std::vector<std::string> actorNames; // index = stage slot
     float endTime;
 };
-
-// The built-in scenarios: one bar's whole life, with company; and a fight.
-const char* BarLifeScenarioText();
-const char* FightScenarioText();
 
 // False, with the line on stderr, on a line that cannot be read.
 bool ParseScenario(const char* text, Scenario* scenario);
