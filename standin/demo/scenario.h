@@ -14,7 +14,8 @@
 //   SECONDS film off
 //   SECONDS clock READING            the game's clock reads READING now and runs on from it
 //   SECONDS end
-// '#' starts a comment. Events at one time apply in file order.
+// '#' starts a comment. Events at one time apply in file order. A line of any other form,
+// or short of its words, is an error.
 #pragma once
 
 #include <string>
