@@ -61,6 +61,20 @@ if compgen -G "$out/fight/*.png" >/dev/null; then
     "$convert" -delay 1x15 -loop 0 "$out"/fight/*.png -crop "$action" +repage +dither \
         -layers Optimize "$out/fight.gif"
 fi
+# The contact sheet: each tile that the stand-in host lists cut from its picture (where the
+# region runs off the frame, the frame's edge repeats), scaled to 240x80 by nearest
+# neighbour and labelled with its name, four to a row. The font is fonts-dejavu-core's,
+# which scripts/setup.sh installs.
+if [[ -e "$out/bar-life-tiles.txt" ]]; then
+    tiles=()
+    while read -r picture name crop; do
+        tiles+=('(' "$out/$picture" -define "distort:viewport=$crop" -distort SRT 0 +repage
+            -sample '240x80!' -set label "$name" ')')
+    done <"$out/bar-life-tiles.txt"
+    "$convert" -virtual-pixel edge -filter point "${tiles[@]}" miff:- |
+        /usr/bin/montage - -tile 4x -geometry +3+3 -background '#202020' -fill '#e0e0e0' \
+            -font DejaVu-Sans -pointsize 13 -depth 8 "$out/bar-life.png"
+fi
 
 if [[ "$out" == out/demo-dxvk && $# == 0 && -e out/demo/game.png && -e "$out/game.png" ]]; then
     # compare prints the count on standard error and exits 1 when the pictures differ.
@@ -69,4 +83,4 @@ if [[ "$out" == out/demo-dxvk && $# == 0 && -e out/demo/game.png && -e "$out/gam
     echo "game.png: $differ pixels differ from Wine's own Direct3D 9 (red in $out/game-differs.png)"
 fi
 echo "pictures: $(pwd)/$out (game.png a still, fight.gif the fight, bar-life.png the contact"
-echo "sheet of one bar's life, bar-life.txt its legend)"
+echo "sheet of one bar's life)"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test actorbars: the native
 # toolchain and test libraries, MinGW-w64 for the 32-bit DLL, Wine with Xvfb and Mesa to
-# run the stand-in host, ImageMagick for the demo's animation, and, where the kernel cannot
-# run 32-bit programs, an emulator that runs them. Safe to run again: a second run changes
-# nothing. Needs root (apt-get, binfmt_misc).
+# run the stand-in host, ImageMagick and a font for the demo's film and contact sheet, and,
+# where the kernel cannot run 32-bit programs, an emulator that runs them. Safe to run
+# again: a second run changes nothing. Needs root (apt-get, binfmt_misc).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -13,7 +13,7 @@ packages=(
     g++-mingw-w64-i686 mingw-w64-i686-dev libstb-dev
     wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libgl1:i386 libglx-mesa0:i386
     meson glslang-tools dpkg-dev mesa-vulkan-drivers:i386 libvulkan1:i386
-    imagemagick
+    imagemagick fonts-dejavu-core
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

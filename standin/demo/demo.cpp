@@ -1,6 +1,7 @@
 #include "standin/demo/demo.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "standin/checks/expected_bar.h"
-#include "standin/demo/contact_sheet.h"
 #include "standin/host/host_world.h"
 #include "standin/demo/png_file.h"
 #include "standin/demo/scenario.h"
@@ -16,9 +16,15 @@
 
 namespace {
 
-// A tile shows a bar with half a unit to either side, three times as wide as high.
+// A tile of the contact sheet shows a bar with half a unit to either side, three times as
+// wide as high.
 constexpr float tileMarginWorld = 0.5f;
 constexpr float tileHalfHeightWorld = 0.4f;
+// scripts/demo.sh scales every tile to 240x80. A far bar is a few pixels wide: a tile shows
+// at least a third of that of the frame around it, so that the bar keeps its surroundings
+// instead of filling the tile with a few enlarged pixels.
+constexpr float tileMinWidth = 240.0f / 3.0f;
+constexpr float tileMinHeight = 80.0f / 3.0f;
 
 struct Walk {
     D3DXVECTOR3 from, to;
@@ -148,16 +154,26 @@ std::vector<const ScenarioEvent*> ApplyDueEvents(Player& player, float now,
     return captures;
 }
 
-SheetTile TileAround(const HostScene& scene, const Player& player, const ScenarioEvent& event,
-                     const std::uint32_t* frame) {
+// The tile's line of the list scripts/demo.sh makes the contact sheet from: the picture,
+// the tile's name, and the region around the bars, widened about its centre, as
+// ImageMagick's crop geometry.
+std::string TileAround(const HostScene& scene, const Player& player, const ScenarioEvent& event,
+                       const char* picture) {
     const std::vector<std::string>& w = event.words;
     const StageActor& first = player.stage->actors[SlotOf(*player.scenario, w[2])];
     const StageActor& last =
         player.stage->actors[SlotOf(*player.scenario, w.size() > 3 ? w[3] : w[2])];
     const float extra = tileMarginWorld / expected::barWidth;
-    ScreenPoint low = BarPoint(scene, first, -extra, -tileHalfHeightWorld);
-    ScreenPoint high = BarPoint(scene, last, 1.0f + extra, tileHalfHeightWorld);
-    return CutTile(w[1], frame, low, high);
+    const ScreenPoint low = BarPoint(scene, first, -extra, -tileHalfHeightWorld);
+    const ScreenPoint high = BarPoint(scene, last, 1.0f + extra, tileHalfHeightWorld);
+    const float width = std::max(std::abs(high.x - low.x), tileMinWidth);
+    const float height = std::max(std::abs(high.y - low.y), tileMinHeight);
+    char line[160];
+    std::snprintf(line, sizeof line, "%s %s %ldx%ld%+ld%+ld\n", picture, w[1].c_str(),
+                  std::lround(width), std::lround(height),
+                  std::lround((low.x + high.x - width) * 0.5f),
+                  std::lround((low.y + high.y - height) * 0.5f));
+    return line;
 }
 
 bool KnownActors(const Scenario& scenario, const ScenarioEvent& event) {
@@ -196,7 +212,7 @@ int TakeFilmFrame(Player& player, int frame, const std::uint32_t* pixels,
 
 int TakeCaptures(const HostScene& scene, const Player& player,
                  const std::vector<const ScenarioEvent*>& captures, const std::uint32_t* frame,
-                 const std::string& outDir, std::vector<SheetTile>* tiles, int* picture) {
+                 const std::string& outDir, std::string* tiles, int* picture) {
     int failed = 0;
     for (const ScenarioEvent* event : captures) {
         const std::string name = event->words.size() > 1 ? event->words[1] : "frame";
@@ -209,23 +225,19 @@ int TakeCaptures(const HostScene& scene, const Player& player,
         }
         failed += !WritePicture(outDir + "\\" + file, frame);
         if (!still && event->words.size() > 2 && KnownActors(*player.scenario, *event)) {
-            tiles->push_back(TileAround(scene, player, *event, frame));
+            *tiles += TileAround(scene, player, *event, file);
         }
     }
     return failed;
 }
 
-void WriteLegend(const std::string& outDir, const std::vector<SheetTile>& tiles) {
-    const std::string path = outDir + "\\bar-life.txt";
-    FILE* legend = std::fopen(path.c_str(), "w");
-    if (legend == nullptr) {
-        return;
+bool WriteTileList(const std::string& path, const std::string& tiles) {
+    FILE* list = std::fopen(path.c_str(), "w");
+    if (list != nullptr && std::fputs(tiles.c_str(), list) >= 0 && std::fclose(list) == 0) {
+        return true;
     }
-    std::fprintf(legend, "bar-life.png, left to right, top to bottom:\n");
-    for (std::size_t i = 0; i < tiles.size(); ++i) {
-        std::fprintf(legend, "%2zu  %s\n", i + 1, tiles[i].name.c_str());
-    }
-    std::fclose(legend);
+    std::fprintf(stderr, "standin: cannot write %s\n", path.c_str());
+    return false;
 }
 
 // Plays one scenario; returns its failures.
@@ -238,7 +250,7 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir) 
     stage.count = static_cast<int>(scenario.actorNames.size());
     Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0, 0.0f};
     std::vector<std::uint32_t> frame(sceneWidth * sceneHeight);
-    std::vector<SheetTile> tiles;
+    std::string tiles;
     int failed = 0;
     int picture = 0;
     int frames = 0;
@@ -256,12 +268,10 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir) 
         failed += TakeFilmFrame(player, frames, frame.data(), outDir);
     }
     if (!tiles.empty()) {
-        const std::string sheet = outDir + "\\bar-life.png";
-        failed += !WriteContactSheet(sheet.c_str(), tiles);
-        WriteLegend(outDir, tiles);
+        failed += !WriteTileList(outDir + "\\bar-life-tiles.txt", tiles);
     }
     std::printf("demo: %d frames, %d pictures%s, %d film frames in %s\n", frames, picture,
-                tiles.empty() ? "" : " and the contact sheet bar-life.png", player.filmFrames,
+                tiles.empty() ? "" : " and the contact sheet's tiles", player.filmFrames,
                 outDir.c_str());
     return failed;
 }
