@@ -56,12 +56,9 @@ void MakeFolder(const std::string& path) {
 }
 
 int SlotOf(const Scenario& scenario, const std::string& name) {
-    for (std::size_t i = 0; i < scenario.actorNames.size(); ++i) {
-        if (scenario.actorNames[i] == name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    const std::vector<std::string>& names = scenario.actorNames;
+    const auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? -1 : static_cast<int>(found - names.begin());
 }
 
 float Number(const std::vector<std::string>& words, std::size_t i) {
@@ -177,12 +174,8 @@ std::string TileAround(const HostScene& scene, const Player& player, const Scena
 }
 
 bool KnownActors(const Scenario& scenario, const ScenarioEvent& event) {
-    for (std::size_t i = 2; i < event.words.size(); ++i) {
-        if (SlotOf(scenario, event.words[i]) < 0) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(event.words.begin() + 2, event.words.end(),
+                       [&](const std::string& name) { return SlotOf(scenario, name) >= 0; });
 }
 
 bool WritePicture(const std::string& path, const std::uint32_t* frame) {
@@ -241,11 +234,7 @@ bool WriteTileList(const std::string& path, const std::string& tiles) {
 }
 
 // Plays one scenario; returns its failures.
-int PlayScenario(HostScene& scene, const char* text, const std::string& outDir) {
-    static Scenario scenario;
-    if (!ParseScenario(text, &scenario)) {
-        return 1;
-    }
+int PlayScenario(HostScene& scene, const Scenario& scenario, const std::string& outDir) {
     Stage& stage = NewStage({});
     stage.count = static_cast<int>(scenario.actorNames.size());
     Player player = {&scenario, &stage, std::vector<Walk>(stage.count), 0, {}, 0, 0.0f};
@@ -279,11 +268,11 @@ int PlayScenario(HostScene& scene, const char* text, const std::string& outDir) 
 } // namespace
 
 int RunDemo(HostScene& scene, const char* scenarioPath, const char* outDir) {
-    std::string text;
+    static Scenario scenario;
     if (scenarioPath == nullptr) {
         std::fprintf(stderr, "standin: the demo plays --scenario FILE\n");
         return 1;
     }
     MakeFolder(outDir);
-    return LoadScenarioFile(scenarioPath, &text) ? PlayScenario(scene, text.c_str(), outDir) : 1;
+    return LoadScenario(scenarioPath, &scenario) ? PlayScenario(scene, scenario, outDir) : 1;
 }

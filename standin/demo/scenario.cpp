@@ -33,22 +33,16 @@ bool ParseLine(const std::string& line, Scenario* scenario) {
     std::istringstream words(line.substr(0, line.find('#')));
     ScenarioEvent event;
     if (!(words >> event.time)) {
-        return words.eof() && event.words.empty(); // blank or comment only
+        return words.eof(); // blank or comment only
     }
-    for (std::string word; words >> word;) {
-        event.words.push_back(word);
-    }
+    event.words.assign(std::istream_iterator<std::string>(words), {});
     if (event.words.empty() || !KnownForm(event.words)) {
         return false;
     }
-    if (event.words[0] == "actor") {
-        bool known = false;
-        for (const std::string& name : scenario->actorNames) {
-            known = known || name == event.words[1];
-        }
-        if (!known) {
-            scenario->actorNames.push_back(event.words[1]);
-        }
+    std::vector<std::string>& names = scenario->actorNames;
+    if (event.words[0] == "actor" &&
+        std::find(names.begin(), names.end(), event.words[1]) == names.end()) {
+        names.push_back(event.words[1]);
     }
     if (event.words[0] == "end") {
         scenario->endTime = event.time;
@@ -59,27 +53,19 @@ bool ParseLine(const std::string& line, Scenario* scenario) {
 
 } // namespace
 
-bool ParseScenario(const char* text, Scenario* scenario) {
+bool LoadScenario(const char* path, Scenario* scenario) {
+    std::ifstream file(path);
+    if (!file) {
+        std::fprintf(stderr, "standin: cannot open scenario %s\n", path);
+        return false;
+    }
     *scenario = {};
     scenario->endTime = 10.0f;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
+    for (std::string line; std::getline(file, line);) {
         if (!ParseLine(line, scenario)) {
             std::fprintf(stderr, "standin: cannot read scenario line: %s\n", line.c_str());
             return false;
         }
     }
     return static_cast<int>(scenario->actorNames.size()) <= maxHostActors;
-}
-
-bool LoadScenarioFile(const char* path, std::string* text) {
-    std::ifstream file(path);
-    if (!file) {
-        std::fprintf(stderr, "standin: cannot open scenario %s\n", path);
-        return false;
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    *text = content.str();
-    return true;
 }

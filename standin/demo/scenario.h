@@ -34,6 +34,6 @@ struct Scenario {
     float endTime;
 };
 
-// False, with the line on stderr, on a line that cannot be read.
-bool ParseScenario(const char* text, Scenario* scenario);
-bool LoadScenarioFile(const char* path, std::string* text);
+// False, with what is wrong on stderr, when the file cannot be opened or a line of it
+// cannot be read.
+bool LoadScenario(const char* path, Scenario* scenario);
