@@ -1,39 +1,35 @@
 #include "standin/command_line.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
-const char defaultModule[] = "dist\\actorbars.dll";
-
-bool TakeValue(int argc, char** argv, int* i, const char** value) {
-    if (*i + 1 >= argc) {
-        return false;
-    }
-    *value = argv[++*i];
-    return true;
-}
+struct Option {
+    const char* name;
+    const char* CommandLine::*value;
+};
+const Option options[] = {
+    {"--module", &CommandLine::modulePath},
+    {"--out", &CommandLine::outDir},
+    {"--scenario", &CommandLine::scenario},
+};
 
 } // namespace
 
 bool ParseCommandLine(int argc, char** argv, CommandLine* line) {
-    *line = {nullptr, defaultModule, "out\\demo", nullptr};
+    *line = {nullptr, "dist\\actorbars.dll", "out\\demo", nullptr};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        bool ok = true;
-        if (std::strcmp(arg, "--module") == 0) {
-            ok = TakeValue(argc, argv, &i, &line->modulePath);
-        } else if (std::strcmp(arg, "--out") == 0) {
-            ok = TakeValue(argc, argv, &i, &line->outDir);
-        } else if (std::strcmp(arg, "--scenario") == 0) {
-            ok = TakeValue(argc, argv, &i, &line->scenario);
+        const Option* option =
+            std::find_if(std::begin(options), std::end(options),
+                         [&](const Option& o) { return std::strcmp(o.name, arg) == 0; });
+        if (option != std::end(options) && i + 1 < argc) {
+            line->*option->value = argv[++i];
         } else if (line->mode == nullptr && arg[0] != '-') {
             line->mode = arg;
         } else {
-            ok = false;
-        }
-        if (!ok) {
             return false;
         }
     }

@@ -34,10 +34,6 @@ struct Mode {
     int (*run)(const ModeRun& run);
 };
 
-int HookMode(const ModeRun& run) {
-    return RunHookChecks(run.line.modulePath);
-}
-
 // Every device check in one run, the faults last: they unload the module and break the
 // device's state blocks for a while.
 int SceneMode(const ModeRun& run) {
@@ -50,49 +46,34 @@ int SceneMode(const ModeRun& run) {
     std::printf("-- faults\n");
     return failed + RunFaultChecks(*run.scene, run.module);
 }
-int StateMode(const ModeRun& run) {
-    return RunStateChecks(*run.scene);
-}
-int PixelMode(const ModeRun& run) {
-    return RunPixelChecks(*run.scene);
-}
-int EnvironmentMode(const ModeRun& run) {
-    return RunEnvironmentChecks(*run.scene);
-}
-int FaultMode(const ModeRun& run) {
-    return RunFaultChecks(*run.scene, run.module);
-}
-int DemoMode(const ModeRun& run) {
-    return RunDemo(*run.scene, run.line.scenario, run.line.outDir);
-}
-int TimingMode(const ModeRun& run) {
-    return RunTiming(*run.scene, run.line.modulePath, TimedDevices::nullAndReal);
-}
-
-int NullTimingMode(const ModeRun& run) {
-    return RunTiming(*run.scene, run.line.modulePath, TimedDevices::nullOnly);
-}
 
 const Mode modes[] = {
     {"hook", "the frame hook: call sites left alone, callees below, above and chained",
-     Needs::callSite, HookMode},
+     Needs::callSite, [](const ModeRun& run) { return RunHookChecks(run.line.modulePath); }},
     {"scene", "with the Direct3D 9 device: state, pixels, environments, then faults",
      Needs::sceneAndModule, SceneMode},
     {"state", "the device's state read back unchanged around the frame call", Needs::sceneAndModule,
-     StateMode},
+     [](const ModeRun& run) { return RunStateChecks(*run.scene); }},
     {"pixels", "the bars' pixels, where and as the player must see them", Needs::sceneAndModule,
-     PixelMode},
+     [](const ModeRun& run) { return RunPixelChecks(*run.scene); }},
     {"environments", "frames called in a hostile floating-point environment, the game's back",
-     Needs::sceneAndModule, EnvironmentMode},
+     Needs::sceneAndModule, [](const ModeRun& run) { return RunEnvironmentChecks(*run.scene); }},
     {"faults",
      "pointers into freed memory, an unreadable camera, a fault of the game's own, "
      "FreeLibrary, the process ending",
-     Needs::sceneAndModule, FaultMode},
+     Needs::sceneAndModule,
+     [](const ModeRun& run) { return RunFaultChecks(*run.scene, run.module); }},
     {"demo", "plays --scenario FILE and writes the pictures it asks for (--out)",
-     Needs::sceneAndModule, DemoMode},
-    {"timing", "times the frame call without and with the module", Needs::scene, TimingMode},
+     Needs::sceneAndModule,
+     [](const ModeRun& run) { return RunDemo(*run.scene, run.line.scenario, run.line.outDir); }},
+    {"timing", "times the frame call without and with the module", Needs::scene,
+     [](const ModeRun& run) {
+         return RunTiming(*run.scene, run.line.modulePath, TimedDevices::nullAndReal);
+     }},
     {"timing-null", "the same with no device only, over ten times the frames", Needs::scene,
-     NullTimingMode},
+     [](const ModeRun& run) {
+         return RunTiming(*run.scene, run.line.modulePath, TimedDevices::nullOnly);
+     }},
 };
 
 const Mode* FindMode(const char* name) {
