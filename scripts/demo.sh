@@ -61,6 +61,7 @@ if compgen -G "$out/fight/*.png" >/dev/null; then
     "$convert" -delay 1x15 -loop 0 "$out"/fight/*.png -crop "$action" +repage +dither \
         -layers Optimize "$out/fight.gif"
 fi
+
 # The contact sheet: each tile that the stand-in host lists cut from its picture (where the
 # region runs off the frame, the frame's edge repeats), scaled to 240x80 by nearest
 # neighbour and labelled with its name, four to a row. The font is fonts-dejavu-core's,
