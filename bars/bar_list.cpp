@@ -20,10 +20,10 @@ BarOrder DrawOrder(float depth, std::uint32_t entry) {
 }
 
 // By depth alone, as the floats compare: bars of equal depth keep the order the sort's own
-// steps leave them in.
-bool Deeper(BarOrder a, BarOrder b) {
-    return a >> 32 > b >> 32;
-}
+// steps leave them in. An object, not a function, so that the sort inlines the comparison.
+struct Deeper {
+    bool operator()(BarOrder a, BarOrder b) const { return a >> 32 > b >> 32; }
+};
 
 } // namespace
 
@@ -46,5 +46,5 @@ void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
         }
     }
     // No bar has a NaN depth: AnimateBar gives such a record none.
-    std::sort(list.farToNear.begin(), list.farToNear.end(), Deeper);
+    std::sort(list.farToNear.begin(), list.farToNear.end(), Deeper());
 }
