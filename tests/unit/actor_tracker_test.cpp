@@ -74,10 +74,12 @@ TEST_F(ActorTrackerTest, UntrackedKindKeepsItsRecordUnrefreshed) {
 }
 
 // Slot n's actor has a damage ratio of n / 8, exact in float, so that a health shows whose
-// record was refreshed. Each update lists the slots given, the count covering the first
-// `count`; after it the records are those of `keys`: arrivals merged in address order, an
-// address listed twice given one record, then the lowest departed record removed, one per
-// update, none while the count is 0 or less; one that comes back before its turn keeps it.
+// record was refreshed, and lies n % 4 bytes past its slot: the game's garbage can leave an
+// object at any address, and every read of it must be defined there. Each update lists the
+// slots given, the count covering the first `count`; after it the records are those of
+// `keys`: arrivals merged in address order, an address listed twice given one record, then
+// the lowest departed record removed, one per update, none while the count is 0 or less;
+// one that comes back before its turn keeps it.
 TEST_F(ActorTrackerTest, RecordsFollowTheListInAddressOrderAndPruneOneDepartedAtATime) {
     const struct {
         std::vector<std::uint32_t> listed;
@@ -92,22 +94,23 @@ TEST_F(ActorTrackerTest, RecordsFollowTheListInAddressOrderAndPruneOneDepartedAt
         {{4, 5, 3, 6}, 4, {3, 4, 5, 6}},          // 2 goes; 4 came back before its turn
         {{3, 4, 5, 6, 7}, 5, {3, 4, 5, 6, 7}},    // in order: each found at the hint
     };
+    const auto at = [](std::uint32_t slot) { return ActorAt(slot) + slot % 4; };
     for (const auto& u : updates) {
         std::vector<Actor> actors;
         for (const std::uint32_t slot : u.listed) {
-            actors.push_back({ActorAt(slot), float(slot) / 8});
+            actors.push_back({at(slot), float(slot) / 8});
         }
         SetActors(actors);
         Write(actorCount, u.count);
         UpdateTrackedActors(tracker);
         std::vector<HostAddress> keys;
         for (const std::uint32_t slot : u.keys) {
-            keys.push_back(ActorAt(slot));
+            keys.push_back(at(slot));
         }
         EXPECT_EQ(Keys(), keys) << "update " << &u - updates;
         for (std::int32_t i = 0; i < u.count; ++i) {
             const std::uint32_t slot = u.listed[std::size_t(i)];
-            EXPECT_EQ(Record(ActorAt(slot)).health, 1 - float(slot) / 8) << "slot " << slot;
+            EXPECT_EQ(Record(at(slot)).health, 1 - float(slot) / 8) << "slot " << slot;
         }
     }
 }
