@@ -10,7 +10,7 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/version.rc.in ${PROJECT_BINARY_DI
 # d3dx9_43.dll: the players' one, and the tests' unoptimised copy (tests/e2e).
 function(add_module_dll name)
     set(sources ${ACTORBARS_LOGIC_SOURCES} module/dll_main.cpp module/frame_hook.cpp
-                module/frame_guard.cpp)
+                module/frame_guard.cpp module/call_site.cpp)
     list(TRANSFORM sources PREPEND ${PROJECT_SOURCE_DIR}/)
     add_library(${name} SHARED ${sources} ${PROJECT_BINARY_DIR}/version.rc)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})

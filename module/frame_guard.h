@@ -8,20 +8,17 @@
 #include <cstdint>
 
 extern "C" {
-// Set by the frame hook around the module's frame: the thread running it (0 outside the
-// frame) and the stack pointer to resume the hook on.
+// Set by the hook around the module's frame: its thread (0 outside it) and the esp to resume on.
 struct FrameGuard {
     DWORD thread;
     std::uint32_t resumeEsp;
 };
 extern FrameGuard frameGuard;
 
-// Where the hook resumes a faulted frame: it puts the device back and goes on to the game's
-// callee as after any other frame.
+// Where a faulted frame resumes: the device is put back, and the game's callee runs as ever.
 void FrameFaulted();
 }
 
-// Watches for faults from the moment it is installed, for the rest of the process: the
-// module is pinned, so its handler never points into unmapped code. False when Windows
-// would not take the handler: faults then go to the game as they always did.
+// Watches from now on, for the rest of the process: the module is pinned, so the handler is
+// never unmapped. False when Windows would not take it: faults then go to the game as ever.
 bool InstallFrameGuard(HMODULE self);

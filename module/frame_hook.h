@@ -7,11 +7,10 @@ extern "C" {
 // The host's own callee, as the call site held it before the patch; 0 until then.
 extern std::uint32_t savedCallee;
 
-// Takes the place of the host's callee: runs the module's frame when the low byte of the
-// argument is 0, then jumps on to the host's callee with the host's stack untouched.
+// Takes the place of the host's callee: runs the module's frame when the argument's low byte
+// is 0, then jumps on to the host's callee with the host's stack untouched.
 void OnHostFrame(std::uint32_t argument);
 }
 
-// Patches the call site, or leaves the host untouched when it is not the game build the
-// module was made for.
+// Patches the call site, or leaves a game build it was not made for untouched.
 void InstallFrameHook();
