@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "overlay/bar_entry.h"
+#include "overlay/color.h"
 
 namespace barlook {
 

@@ -3,11 +3,7 @@
 #pragma once
 
 #include "d3d/d3d.h"
-
-// Components 0..1, as the bar model computes them; PackColor turns them into a D3DCOLOR.
-struct ColorRGBA {
-    float r, g, b, a;
-};
+#include "overlay/color.h"
 
 struct BarEntry {
     D3DXVECTOR4 anchor; // view space; z is the depth, w is carried and unused
