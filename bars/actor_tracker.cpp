@@ -126,11 +126,6 @@ void PruneLowestDeparted(ActorTracker& tracker) {
 
 } // namespace
 
-TrackedActor* FindRecord(ActorTracker& tracker, HostAddress actor) {
-    std::size_t noHint = tracker.records.size();
-    return Lookup(tracker.records, actor, noHint);
-}
-
 // No record moves until the walk is over: records found on the way are refreshed in place,
 // and new ones wait among the arrivals.
 void UpdateTrackedActors(ActorTracker& tracker) {

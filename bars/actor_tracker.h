@@ -23,10 +23,9 @@ struct TrackedActor {
     std::uint64_t listedOnUpdate; // finds departed actors without searching the host's list
 };
 
-// The records in ascending address order, the only order they are walked in, and the
-// actors new on this update, merged into them after the walk. Both keep their storage from
-// update to update, so a scene whose actors come and go allocates only while it holds more
-// records, or sees more arrive at once, than ever before; emptying gives it back.
+// The records in ascending address order, the only order they are walked in, and the actors
+// new on this update, merged in after the walk. Both keep their storage, so a scene allocates
+// only while it holds more records, or sees more arrive at once, than ever; emptying frees it.
 struct ActorTracker {
     std::vector<TrackedActor> records;
     std::vector<TrackedActor> arrivals;
@@ -39,7 +38,3 @@ void UpdateTrackedActors(ActorTracker& tracker);
 
 // Removes every record at once and gives their storage back.
 void ClearTrackedActors(ActorTracker& tracker);
-
-// The record of an actor address, or null when there is none. It moves when the records
-// change: look it up again after every update.
-TrackedActor* FindRecord(ActorTracker& tracker, HostAddress actor);

@@ -36,8 +36,17 @@ class FrameTest : public ::testing::Test {
         return device.calls.size() > calls;
     }
 
+    TrackedActor* Find(HostAddress address) {
+        for (TrackedActor& record : tracker.records) {
+            if (record.address == address) {
+                return &record;
+            }
+        }
+        return nullptr;
+    }
+
     BarState& Record(HostAddress address) {
-        TrackedActor* record = FindRecord(tracker, address);
+        TrackedActor* record = Find(address);
         EXPECT_NE(record, nullptr) << "no record for " << std::hex << address;
         static BarState none;
         return record ? record->bar : none;
