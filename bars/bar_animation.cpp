@@ -17,11 +17,6 @@ namespace {
 
 constexpr float fullOpacity = 1.0f;
 
-// NaN health counts as alive.
-bool IsDead(float health) {
-    return health <= 0.0f;
-}
-
 ColorRGBA FillColorFor(float h) {
     const double health = h;
     for (const HealthBand& band : healthBands) {
@@ -78,8 +73,8 @@ void AdvanceTrail(BarState& bar, float frameDelta) {
 
 } // namespace
 
-bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, BarEntry* entry) {
-    const bool dead = IsDead(bar.health);
+bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX& viewMatrix, BarEntry* entry) {
+    const bool dead = bar.health <= 0.0f; // NaN health counts as alive
     float deathFade = fullOpacity;
     if (dead && bar.deathTime >= deathDisplayTime) {
         return false;
@@ -122,7 +117,7 @@ bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, B
     point.y = -bar.position[0];
     point.z = bar.position[1] + anchorLift;
     D3DXVECTOR4 anchor;
-    D3DXVec3Transform(&anchor, &point, viewMatrix);
+    D3DXVec3Transform(&anchor, &point, &viewMatrix);
 
     const float h = PositiveOrZero(bar.health);
     const float tr = PositiveOrZero(bar.trailHealth);

@@ -6,4 +6,4 @@
 
 // Advances the record's timers by frameDelta and, when the actor gets a bar this frame,
 // fills *entry and returns true.
-bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX* viewMatrix, BarEntry* entry);
+bool AnimateBar(BarState& bar, float frameDelta, const D3DXMATRIX& viewMatrix, BarEntry* entry);

@@ -10,7 +10,8 @@
 
 namespace {
 
-// A bar's depth lies beyond the near fade's start: at it or nearer, its opacity is 0.
+// A bar's depth lies beyond the near fade's start: at it or nearer, its opacity
+// is 0.
 static_assert(barlook::nearFadeStart >= 0.0f, "the draw order takes every depth as positive");
 
 BarOrder DrawOrder(float depth, std::uint32_t entry) {
@@ -19,8 +20,9 @@ BarOrder DrawOrder(float depth, std::uint32_t entry) {
     return BarOrder{bits} << 32 | entry;
 }
 
-// By depth alone, as the floats compare: bars of equal depth keep the order the sort's own
-// steps leave them in. An object, not a function, so that the sort inlines the comparison.
+// By depth alone, as the floats compare: bars of equal depth keep the order the
+// sort's own steps leave them in. An object, not a function, so that the sort
+// inlines the comparison.
 struct Deeper {
     bool operator()(BarOrder a, BarOrder b) const { return a >> 32 > b >> 32; }
 };
@@ -28,7 +30,7 @@ struct Deeper {
 } // namespace
 
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
-                  const D3DXMATRIX* hostViewMatrix) {
+                  const D3DXMATRIX& hostViewMatrix) {
     list.entries.clear();
     list.farToNear.clear();
     for (TrackedActor& record : tracker.records) {
@@ -40,8 +42,8 @@ void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
             list.farToNear.push_back(DrawOrder(entry.anchor.z, std::uint32_t(list.entries.size())));
             list.entries.push_back(entry);
         } catch (const std::bad_alloc&) {
-            // The list keeps the bars it has, each with its place; every record's timers still
-            // advance.
+            // Without memory for this bar, the list keeps those it has, each in the draw order,
+            // and the walk goes on: every record's timers still advance.
             list.farToNear.resize(list.entries.size());
         }
     }

@@ -27,4 +27,4 @@ struct BarList {
 // Advances every tracked record's timers by frameDelta and rebuilds the list through the
 // host's view matrix, its order farthest first: nearer bars are drawn over farther ones.
 void BuildBarList(ActorTracker& tracker, BarList& list, float frameDelta,
-                  const D3DXMATRIX* hostViewMatrix);
+                  const D3DXMATRIX& hostViewMatrix);

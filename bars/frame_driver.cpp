@@ -6,13 +6,11 @@
 
 namespace {
 
-// The host's status mode on which a set suppression latch lets go; an absent status object
-// counts as mode 0.
+// The status mode on which a set latch lets go; an absent status object counts as mode 0.
 constexpr std::uint32_t statusModeClearsLatch = 3;
 constexpr std::uint32_t absentStatusMode = 0;
 
-// The latch can only be set early in a scene (barlook::latchSceneTimeLimit), and while the
-// host's status level is below this.
+// The latch is set only early in a scene (bar_look.h), and while the status level is below this.
 constexpr float latchStatusLevelLimit = 1.0f;
 
 void SampleHostStatus(FrameDriverState& driver) {
@@ -33,10 +31,8 @@ void AdvanceFrameClock(FrameClock& clock) {
     clock.lastClock = hostClock;
 }
 
-// Maps the view-space geometry of the bars through the host's own camera:
-// inverse(view) x viewProj, so a view-space point lands where the host's camera puts it. A
-// singular view matrix leaves the output untouched, and the last product is multiplied by
-// viewProj again.
+// inverse(view) x viewProj: a point of the bars' view space lands where the host's camera puts
+// it. A singular view leaves the inverse untouched: the last product is multiplied again.
 void FollowHostCamera(FrameDriverState& driver) {
     driver.view = ReadHostViewMatrix();
     const D3DXMATRIX viewProj = ReadHostViewProjMatrix();
@@ -75,7 +71,8 @@ bool FollowHostFrame(FrameState& frame) {
     AdvanceFrameClock(frame.clock);
     FollowHostCamera(driver);
     FollowHostScene(driver, frame.tracker);
-    ReadHostUiFlag(&driver.uiFlag); // kept while the chain is broken
+    // While either link of the UI chain is null, the flag last read stands.
+    ReadHostUiFlag(&driver.uiFlag);
     UpdateSuppressLatch(driver);
     return driver.sceneActive && !driver.suppressLatch;
 }
@@ -87,8 +84,8 @@ void DrawActorBars(FrameState& frame) {
         return;
     }
     UpdateTrackedActors(frame.tracker);
-    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, &frame.driver.view);
-    BeginOverlay(frame.renderer, ReadHostDevice(), &frame.driver.viewTransform);
+    BuildBarList(frame.tracker, frame.list, frame.clock.frameDelta, frame.driver.view);
+    BeginOverlay(frame.renderer, ReadHostDevice(), frame.driver.viewTransform);
     for (const BarOrder bar : frame.list.farToNear) {
         DrawBar(frame.renderer, frame.list.entries[EntryOf(bar)]);
     }

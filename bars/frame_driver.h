@@ -9,8 +9,7 @@
 #include "d3d/d3d.h"
 #include "overlay/overlay_renderer.h"
 
-// lastClock's mark of no previous call. A host clock that reads exactly this starts the
-// clock over: the next call's frameDelta is 0.
+// lastClock's mark of no previous call: a host clock that reads exactly this starts over.
 constexpr float noPreviousClock = -1.0f;
 
 struct FrameClock {
@@ -29,9 +28,7 @@ struct FrameDriverState {
     D3DXMATRIX viewTransform{}; // brought up to date every call, before it is read
 };
 
-// Everything the module keeps from one host frame to the next. As constructed, each member
-// is in its state at load; members are built in this order and torn down in reverse, so at
-// unload the list's storage goes back first, then every record.
+// Everything the module keeps from one host frame to the next; as constructed, as at load.
 struct FrameState {
     ActorTracker tracker;
     BarList list;
@@ -41,13 +38,11 @@ struct FrameState {
 };
 
 // One host frame. Every call samples the host, advances the clock, recomputes the view
-// transform, follows the scene (emptying the tracker while it is inactive) and updates the
-// suppression latch; when bars are shown it then updates the tracker, builds and sorts the
-// list, and draws it between BeginOverlay and EndOverlay.
+// transform, follows the scene (emptying the tracker while it is inactive) and the latch;
+// when bars are shown it updates the tracker, builds the list and draws it.
 void DrawActorBars(FrameState& frame);
 
-// Ends a frame that a faulting read of the host's memory cut short: if the overlay had
-// begun, the host's device state goes back now. Nothing else needs mending: the tracker
-// changes for an actor only after every read it needs, and the rest is rewritten on the
-// next frame.
+// Ends a frame that a faulting read cut short: the device's state goes back, if the overlay
+// had begun. Nothing else needs mending: the tracker changes for an actor only after every
+// read it needs, and the rest is rewritten on the next frame.
 void EndFaultedFrame(FrameState& frame);

@@ -239,7 +239,7 @@ void RunModuleFrame(Scene& scene, bool wholeFrame) {
     } else {
         UpdateTrackedActors(m.tracker);
         const D3DXMATRIX view = ReadHostViewMatrix();
-        BuildBarList(m.tracker, m.list, frameSeconds, &view);
+        BuildBarList(m.tracker, m.list, frameSeconds, view);
     }
 }
 

@@ -33,9 +33,8 @@ inline float ReadHostFrameStep() {
     return ReadHost<float>(hostlayout::frameStep);
 }
 
-// Copied into the module's memory by its own loads: D3DX then never reads the game's, and a
-// camera the game cannot read faults here, in the module's code, where the frame guard
-// takes it.
+// Copied by the module's own loads: D3DX never reads the game's memory, and a camera the game
+// cannot read faults here, in the module's code, where the frame guard takes it.
 inline D3DXMATRIX ReadHostViewMatrix() {
     return ReadHost<D3DXMATRIX>(hostlayout::viewMatrix);
 }

@@ -22,10 +22,10 @@ BarEdges EdgesOf(const BarEntry& entry) {
     return e;
 }
 
-// A health the game's garbage drove past any width a float can hold (a damage ratio of -inf,
-// or -3e38, whose health x 1.4 overflows), or a place at the edge of the float range, puts
-// an edge at infinity or NaN: no bar is better than a vertex the device cannot place. The
-// trail's edge is the trail's alone.
+// No bar is better than a vertex the device cannot place. The game's garbage can put an edge
+// at infinity or NaN: a damage ratio of minus infinity, or of -3e38, whose health times 1.4
+// overflows, or an anchor at the edge of the float range. The trail's edge is tested where
+// the trail is drawn.
 bool IsFinite(const BarEdges& e) {
     return std::isfinite(e.xLeft) && std::isfinite(e.xRight) && std::isfinite(e.yBottom) &&
            std::isfinite(e.yTop) && std::isfinite(e.xHealth) && std::isfinite(e.z);
@@ -49,8 +49,9 @@ void DrawBar(OverlayRenderer& renderer, const BarEntry& entry) {
     }
     if (IDirect3DDevice9* const device = renderer.device) {
         DrawQuad(device, e, e.xLeft, e.xHealth, PackColor(entry.fillColor));
-        // Above the health (neither NaN), and at a place: one frame of garbage can leave a
-        // trail at infinity, which never drains and must not take the fill with it.
+        // Only a trail above the health, neither of them NaN, and only one that can be placed:
+        // one frame of garbage can leave the trail at infinity, where no drain brings it
+        // back, and the fill and the outline must not go with it.
         if (entry.trailHealth > entry.health && std::isfinite(e.xTrail)) {
             DrawQuad(device, e, e.xHealth, e.xTrail, PackColor(entry.trailColor));
         }

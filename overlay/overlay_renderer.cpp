@@ -36,35 +36,30 @@ constexpr RenderStateValue overlayRenderStates[] = {
     {D3DRS_LIGHTING, FALSE},
 };
 
-struct TextureStageValue {
-    DWORD stage;
-    D3DTEXTURESTAGESTATETYPE type;
+// A texture stage's or a sampler's state.
+template <class Type> struct IndexedState {
+    DWORD index;
+    Type type;
     DWORD value;
 };
 
-constexpr TextureStageValue overlayTextureStages[] = {
+constexpr IndexedState<D3DTEXTURESTAGESTATETYPE> overlayTextureStages[] = {
     {0, D3DTSS_COLOROP, D3DTOP_MODULATE}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
     {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE}, {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
     {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
     {1, D3DTSS_COLOROP, D3DTOP_DISABLE},  {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
 };
 
-struct SamplerValue {
-    DWORD sampler;
-    D3DSAMPLERSTATETYPE type;
-    DWORD value;
-};
-
-constexpr SamplerValue overlaySamplers[] = {
+constexpr IndexedState<D3DSAMPLERSTATETYPE> overlaySamplers[] = {
     {0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
     {0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
 };
 
-void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX* viewTransform) {
+void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX& viewTransform) {
     IDirect3DDevice9* device = renderer.device;
     device->SetFVF(overlayVertexFvf);
     device->SetTransform(D3DTS_PROJECTION, &renderer.identityMatrix);
-    device->SetTransform(D3DTS_VIEW, viewTransform);
+    device->SetTransform(D3DTS_VIEW, &viewTransform);
     device->SetTransform(D3DTS_WORLD, &renderer.identityMatrix);
     device->SetPixelShader(nullptr);
     device->SetVertexShader(nullptr);
@@ -74,18 +69,18 @@ void SetOverlayPipeline(const OverlayRenderer& renderer, const D3DXMATRIX* viewT
     for (const RenderStateValue& rs : overlayRenderStates) {
         device->SetRenderState(rs.state, rs.value);
     }
-    for (const TextureStageValue& ts : overlayTextureStages) {
-        device->SetTextureStageState(ts.stage, ts.type, ts.value);
+    for (const auto& ts : overlayTextureStages) {
+        device->SetTextureStageState(ts.index, ts.type, ts.value);
     }
-    for (const SamplerValue& ss : overlaySamplers) {
-        device->SetSamplerState(ss.sampler, ss.type, ss.value);
+    for (const auto& ss : overlaySamplers) {
+        device->SetSamplerState(ss.index, ss.type, ss.value);
     }
 }
 
 } // namespace
 
 void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
-                  const D3DXMATRIX* viewTransform) {
+                  const D3DXMATRIX& viewTransform) {
     renderer.device = device;
     renderer.stateBlock = nullptr;
     if (renderer.device == nullptr) {

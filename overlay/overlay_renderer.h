@@ -37,7 +37,7 @@ struct OverlayRenderer {
 // viewTransform as the device's view transform. With no device, or no way to restore the
 // host's state, the renderer draws nothing this frame.
 void BeginOverlay(OverlayRenderer& renderer, IDirect3DDevice9* device,
-                  const D3DXMATRIX* viewTransform);
+                  const D3DXMATRIX& viewTransform);
 
 // One line strip in `color` through the first `count` of `points` (w ignored); at most the
 // first maxPolylinePoints are drawn, fewer than two draw nothing.

@@ -17,10 +17,10 @@ class BarAnimationTest : public FrameTest {
     }
 
     BarState& Place(std::uint32_t slot, float health, float trail = 0.0f) {
-        if (FindRecord(tracker, ActorAt(slot)) == nullptr) {
+        if (Find(ActorAt(slot)) == nullptr) {
             tracker.records.push_back({ActorAt(slot), BarState{}, 0});
         }
-        BarState& bar = FindRecord(tracker, ActorAt(slot))->bar;
+        BarState& bar = Find(ActorAt(slot))->bar;
         bar = BarState{};
         bar.position[1] = -1.15f;
         bar.health = health;
@@ -30,7 +30,7 @@ class BarAnimationTest : public FrameTest {
 
     // The entry of the first record with a bar, or one of all zeros when there is none.
     BarEntry Build(float frameDelta) {
-        BuildBarList(tracker, list, frameDelta, &view);
+        BuildBarList(tracker, list, frameDelta, view);
         return list.entries.empty() ? BarEntry{} : list.entries.front();
     }
 };

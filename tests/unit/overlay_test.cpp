@@ -22,7 +22,7 @@ class OverlayTest : public ::testing::Test {
 
     // What one overlay frame draws, between the pipeline and the restore.
     template <class Draw> std::vector<DeviceCall> Draws(Draw draw) {
-        BeginOverlay(renderer, &device, &view);
+        BeginOverlay(renderer, &device, view);
         const std::size_t begun = device.calls.size();
         draw();
         EndOverlay(renderer);
