@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "standin/host/scene_device.h"
+
 namespace {
 
 constexpr DWORD vertexSamplerBase = D3DVERTEXTEXTURESAMPLER0;
@@ -106,12 +108,6 @@ D3DMATRIX UnusualMatrix(float seed) {
         m.m[i / 4][i % 4] = seed + 0.25f * static_cast<float>(i);
     }
     return m;
-}
-
-template <class T> void DropReference(T* object) {
-    if (object != nullptr) {
-        object->Release();
-    }
 }
 
 int CompareWords(const DWORD* before, const DWORD* after, int count, const char* what, int outer) {

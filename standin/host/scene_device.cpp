@@ -1,17 +1,12 @@
 #include "standin/host/scene_device.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    return DefWindowProcW(window, message, w, l);
-}
-
 HWND CreateSceneWindow() {
     WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = SceneWindowProc;
+    windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"actorbars-standin";
     RegisterClassW(&windowClass);
@@ -68,12 +63,8 @@ bool CreateSceneDevice(SceneDevice* scene) {
 }
 
 void DestroySceneDevice(SceneDevice* scene) {
-    if (scene->device != nullptr) {
-        scene->device->Release();
-    }
-    if (scene->d3d != nullptr) {
-        scene->d3d->Release();
-    }
+    DropReference(scene->device);
+    DropReference(scene->d3d);
     if (scene->window != nullptr) {
         DestroyWindow(scene->window);
     }
@@ -83,29 +74,24 @@ void DestroySceneDevice(SceneDevice* scene) {
 bool ReadBackBuffer(IDirect3DDevice9* device, std::uint32_t* pixels) {
     IDirect3DSurface9* target = nullptr;
     IDirect3DSurface9* copy = nullptr;
-    bool ok = SUCCEEDED(device->GetRenderTarget(0, &target)) &&
-              SUCCEEDED(device->CreateOffscreenPlainSurface(
-                  sceneWidth, sceneHeight, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
-              SUCCEEDED(device->GetRenderTargetData(target, copy));
     D3DLOCKED_RECT locked;
-    if (ok && SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+    const bool ok =
+        SUCCEEDED(device->GetRenderTarget(0, &target)) &&
+        SUCCEEDED(device->CreateOffscreenPlainSurface(sceneWidth, sceneHeight, D3DFMT_X8R8G8B8,
+                                                      D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+        SUCCEEDED(device->GetRenderTargetData(target, copy)) &&
+        SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    if (ok) {
         for (int y = 0; y < sceneHeight; ++y) {
-            const auto* row = static_cast<const unsigned char*>(locked.pBits) + y * locked.Pitch;
+            const auto* row = reinterpret_cast<const std::uint32_t*>(
+                static_cast<const unsigned char*>(locked.pBits) + y * locked.Pitch);
             for (int x = 0; x < sceneWidth; ++x) {
-                std::uint32_t pixel;
-                std::memcpy(&pixel, row + x * 4, 4);
-                pixels[y * sceneWidth + x] = pixel & 0xFFFFFF;
+                pixels[y * sceneWidth + x] = row[x] & 0xFFFFFF;
             }
         }
         copy->UnlockRect();
-    } else {
-        ok = false;
     }
-    if (copy != nullptr) {
-        copy->Release();
-    }
-    if (target != nullptr) {
-        target->Release();
-    }
+    DropReference(copy);
+    DropReference(target);
     return ok;
 }

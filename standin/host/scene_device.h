@@ -17,5 +17,12 @@ struct SceneDevice {
 bool CreateSceneDevice(SceneDevice* scene);
 void DestroySceneDevice(SceneDevice* scene);
 
+// Releases a COM object of the device's, if there is one.
+template <class T> void DropReference(T* object) {
+    if (object != nullptr) {
+        object->Release();
+    }
+}
+
 // The back buffer as 0x00RRGGBB pixels, row after row; false if it cannot be read.
 bool ReadBackBuffer(IDirect3DDevice9* device, std::uint32_t* pixels);
