@@ -26,7 +26,6 @@ constexpr float wallFar = 9.6f;
 constexpr float wallLeft = -0.5f;
 constexpr float wallRight = 6.0f;
 constexpr float wallHeight = 3.0f;
-constexpr D3DCOLOR gameTextureColor = 0xFFFF0000;
 
 void AddQuad(std::vector<SceneVertex>& out, const D3DXVECTOR3 corners[4], D3DCOLOR color) {
     const int order[6] = {0, 1, 2, 2, 3, 0};
@@ -35,29 +34,26 @@ void AddQuad(std::vector<SceneVertex>& out, const D3DXVECTOR3 corners[4], D3DCOL
     }
 }
 
-// An axis-aligned box; its faces get slightly different shades so edges read.
+// The faces of an axis-aligned box that the camera sees, front, left, right and top, by
+// corner: corner i takes the high x, y and z where bits 0, 1 and 2 of i are set. Each has a
+// shade of its own (front, side, top) so that edges read.
+struct BoxFace {
+    int corners[4];
+    int shade;
+};
+const BoxFace boxFaces[] = {
+    {{0, 2, 6, 4}, 0}, {{0, 1, 5, 4}, 1}, {{2, 3, 7, 6}, 1}, {{4, 5, 7, 6}, 2}};
+
 void AddBox(std::vector<SceneVertex>& out, const D3DXVECTOR3& low, const D3DXVECTOR3& high,
-            D3DCOLOR front, D3DCOLOR side, D3DCOLOR top) {
-    const D3DXVECTOR3 faceFront[4] = {{low.x, low.y, low.z},
-                                      {low.x, high.y, low.z},
-                                      {low.x, high.y, high.z},
-                                      {low.x, low.y, high.z}};
-    const D3DXVECTOR3 faceLeft[4] = {{low.x, low.y, low.z},
-                                     {high.x, low.y, low.z},
-                                     {high.x, low.y, high.z},
-                                     {low.x, low.y, high.z}};
-    const D3DXVECTOR3 faceRight[4] = {{low.x, high.y, low.z},
-                                      {high.x, high.y, low.z},
-                                      {high.x, high.y, high.z},
-                                      {low.x, high.y, high.z}};
-    const D3DXVECTOR3 faceTop[4] = {{low.x, low.y, high.z},
-                                    {high.x, low.y, high.z},
-                                    {high.x, high.y, high.z},
-                                    {low.x, high.y, high.z}};
-    AddQuad(out, faceFront, front);
-    AddQuad(out, faceLeft, side);
-    AddQuad(out, faceRight, side);
-    AddQuad(out, faceTop, top);
+            const D3DCOLOR (&shades)[3]) {
+    for (const BoxFace& face : boxFaces) {
+        D3DXVECTOR3 quad[4];
+        for (int i = 0; i < 4; ++i) {
+            const int c = face.corners[i];
+            quad[i] = {c & 1 ? high.x : low.x, c & 2 ? high.y : low.y, c & 4 ? high.z : low.z};
+        }
+        AddQuad(out, quad, shades[face.shade]);
+    }
 }
 
 void AddGround(std::vector<SceneVertex>& out) {
@@ -74,11 +70,9 @@ void AddGround(std::vector<SceneVertex>& out) {
     }
 }
 
-void Draw(IDirect3DDevice9* device, const std::vector<SceneVertex>& vertices) {
-    if (!vertices.empty()) {
-        device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(vertices.size() / 3),
-                                vertices.data(), sizeof(SceneVertex));
-    }
+// Opaque red, 0xFFFF0000, in every texel.
+void WINAPI FillWithGameColor(D3DXVECTOR4* texel, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) {
+    *texel = D3DXVECTOR4(1.0f, 0.0f, 0.0f, 1.0f);
 }
 
 } // namespace
@@ -112,36 +106,25 @@ void DrawHostScene(IDirect3DDevice9* device, const D3DXVECTOR3* pillars, int pil
     std::vector<SceneVertex> vertices;
     vertices.reserve(6 * (groundTilesDeep * groundTilesWide + 4 * (pillarCount + 1)));
     AddGround(vertices);
-    AddBox(vertices, {wallNear, wallLeft, 0.0f}, {wallFar, wallRight, wallHeight}, 0x009A4A32,
-           0x008A4230, 0x007A3A28);
+    AddBox(vertices, {wallNear, wallLeft, 0.0f}, {wallFar, wallRight, wallHeight},
+           {0x009A4A32, 0x008A4230, 0x007A3A28});
     for (int i = 0; i < pillarCount; ++i) {
         const D3DXVECTOR3& p = pillars[i];
         AddBox(vertices, {p.x - pillarHalf, p.y - pillarHalf, p.z},
-               {p.x + pillarHalf, p.y + pillarHalf, p.z + pillarHeight}, 0x003050A0, 0x00284488,
-               0x004060B8);
+               {p.x + pillarHalf, p.y + pillarHalf, p.z + pillarHeight},
+               {0x003050A0, 0x00284488, 0x004060B8});
     }
-    Draw(device, vertices);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(vertices.size() / 3),
+                            vertices.data(), sizeof(SceneVertex));
 }
 
 IDirect3DTexture9* CreateGameTexture(IDirect3DDevice9* device) {
-    constexpr UINT side = 4;
     IDirect3DTexture9* texture = nullptr;
-    if (FAILED(device->CreateTexture(side, side, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
-                                     nullptr))) {
+    if (FAILED(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
+                                     nullptr)) ||
+        FAILED(D3DXFillTexture(texture, FillWithGameColor, nullptr))) {
+        DropReference(texture);
         return nullptr;
     }
-    D3DLOCKED_RECT locked;
-    if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
-        texture->Release();
-        return nullptr;
-    }
-    for (UINT y = 0; y < side; ++y) {
-        auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<unsigned char*>(locked.pBits) +
-                                                y * locked.Pitch);
-        for (UINT x = 0; x < side; ++x) {
-            row[x] = gameTextureColor;
-        }
-    }
-    texture->UnlockRect(0);
     return texture;
 }
