@@ -7,10 +7,8 @@
 
 namespace {
 
-constexpr DWORD vertexSamplerBase = D3DVERTEXTEXTURESAMPLER0;
-
 DWORD SamplerIndex(int i) {
-    return i < 16 ? static_cast<DWORD>(i) : vertexSamplerBase + i - 16;
+    return i < 16 ? static_cast<DWORD>(i) : D3DVERTEXTEXTURESAMPLER0 + i - 16;
 }
 
 // vs_1_1: dcl_position v0; mov oPos, v0.  ps_1_1: mov r0, v0.
@@ -102,12 +100,12 @@ void SetUnusualStage(IDirect3DDevice9* device, DWORD stage) {
     device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0x01020300 + stage);
 }
 
-D3DMATRIX UnusualMatrix(float seed) {
+void SetUnusualMatrix(IDirect3DDevice9* device, D3DTRANSFORMSTATETYPE transform, float seed) {
     D3DMATRIX m;
     for (int i = 0; i < 16; ++i) {
         m.m[i / 4][i % 4] = seed + 0.25f * static_cast<float>(i);
     }
-    return m;
+    device->SetTransform(transform, &m);
 }
 
 int CompareWords(const DWORD* before, const DWORD* after, int count, const char* what, int outer) {
@@ -124,8 +122,8 @@ int CompareWords(const DWORD* before, const DWORD* after, int count, const char*
     return differences;
 }
 
-int CompareBlock(const void* before, const void* after, std::size_t size, const char* what) {
-    if (std::memcmp(before, after, size) == 0) {
+template <class T> int CompareBlock(const T& before, const T& after, const char* what) {
+    if (std::memcmp(&before, &after, sizeof before) == 0) {
         return 0;
     }
     std::printf("     %s differs\n", what);
@@ -192,12 +190,9 @@ void SetUnusualState(IDirect3DDevice9* device, const HostPipeline& pipeline) {
     device->SetVertexShader(pipeline.vertexShader);
     device->SetPixelShader(pipeline.pixelShader);
     device->SetVertexDeclaration(pipeline.declaration);
-    const D3DMATRIX view = UnusualMatrix(1.5f);
-    const D3DMATRIX projection = UnusualMatrix(-2.0f);
-    const D3DMATRIX world = UnusualMatrix(3.25f);
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-    device->SetTransform(D3DTS_WORLD, &world);
+    SetUnusualMatrix(device, D3DTS_VIEW, 1.5f);
+    SetUnusualMatrix(device, D3DTS_PROJECTION, -2.0f);
+    SetUnusualMatrix(device, D3DTS_WORLD, 3.25f);
     const RECT scissor = {13, 17, 301, 203};
     device->SetScissorRect(&scissor);
 }
@@ -233,23 +228,15 @@ int CompareDeviceState(const DeviceState& before, const DeviceState& after) {
         differences += CompareWords(before.samplerStates[s], after.samplerStates[s],
                                     samplerStateCount, "sampler state", s);
     }
-    differences += CompareBlock(&before.vertexShader, &after.vertexShader,
-                                sizeof before.vertexShader, "vertex shader");
-    differences += CompareBlock(&before.pixelShader, &after.pixelShader, sizeof before.pixelShader,
-                                "pixel shader");
-    differences += CompareBlock(&before.declaration, &after.declaration, sizeof before.declaration,
-                                "vertex declaration");
-    differences += CompareBlock(&before.texture0, &after.texture0, sizeof before.texture0,
-                                "texture of stage 0");
-    differences += CompareBlock(&before.fvf, &after.fvf, sizeof before.fvf, "FVF");
-    differences += CompareBlock(&before.view, &after.view, sizeof before.view, "view transform");
-    differences += CompareBlock(&before.projection, &after.projection, sizeof before.projection,
-                                "projection transform");
-    differences +=
-        CompareBlock(&before.world, &after.world, sizeof before.world, "world transform");
-    differences +=
-        CompareBlock(&before.scissor, &after.scissor, sizeof before.scissor, "scissor rect");
-    differences +=
-        CompareBlock(&before.viewport, &after.viewport, sizeof before.viewport, "viewport");
+    differences += CompareBlock(before.vertexShader, after.vertexShader, "vertex shader");
+    differences += CompareBlock(before.pixelShader, after.pixelShader, "pixel shader");
+    differences += CompareBlock(before.declaration, after.declaration, "vertex declaration");
+    differences += CompareBlock(before.texture0, after.texture0, "texture of stage 0");
+    differences += CompareBlock(before.fvf, after.fvf, "FVF");
+    differences += CompareBlock(before.view, after.view, "view transform");
+    differences += CompareBlock(before.projection, after.projection, "projection transform");
+    differences += CompareBlock(before.world, after.world, "world transform");
+    differences += CompareBlock(before.scissor, after.scissor, "scissor rect");
+    differences += CompareBlock(before.viewport, after.viewport, "viewport");
     return differences;
 }
