@@ -14,15 +14,20 @@ namespace {
 constexpr std::uint32_t upperCallee = 0x6F0000;
 constexpr std::uint32_t pageSize = 0x1000;
 
-// A `jmp rel32` or `call rel32` placed at `at`: both are as long as the game's call
-// instruction.
-CallSiteBytes Rel32(HostAddress at, unsigned char opcode, HostAddress target) {
-    const std::int32_t displacement = game::Displacement(at, target);
+// An instruction as long as the game's call: an opcode and a 32-bit operand.
+CallSiteBytes Instruction(unsigned char opcode, std::uint32_t operand) {
     CallSiteBytes bytes = {opcode};
-    std::memcpy(&bytes[1], &displacement, sizeof displacement);
+    std::memcpy(&bytes[1], &operand, sizeof operand);
     return bytes;
 }
 
+// A `jmp rel32` or `call rel32` placed at `at`.
+CallSiteBytes Rel32(HostAddress at, unsigned char opcode, HostAddress target) {
+    return Instruction(opcode, static_cast<std::uint32_t>(game::Displacement(at, target)));
+}
+
+// Game code is read and execute only; the module must make it writable itself. The host
+// opens it again only to write a new routine (a later check in the same run).
 void ProtectPage(std::uint32_t address, DWORD protection) {
     DWORD old;
     const std::uint32_t page = address & ~(pageSize - 1);
@@ -33,25 +38,16 @@ void ProtectPage(std::uint32_t address, DWORD protection) {
     FlushInstructionCache(GetCurrentProcess(), HostBytes(page), pageSize);
 }
 
-// Game code is read and execute only; the module must make it writable itself. The host
-// opens it again only to write a new routine (a later check in the same run).
-void SealCode(std::uint32_t address) {
-    ProtectPage(address, PAGE_EXECUTE_READ);
-}
-void OpenCode(std::uint32_t address) {
-    ProtectPage(address, PAGE_READWRITE);
-}
-
 // push dword [esp+4]; nops up to the call site; <call site>; add esp, 4; ret
 void WriteRoutineAround(const CallSiteBytes& site) {
     static const unsigned char prologue[] = {0xFF, 0x74, 0x24, 0x04, 0x90, 0x90, 0x90};
     static const unsigned char epilogue[] = {0x83, 0xC4, 0x04, 0xC3};
     static_assert(frameRoutine + sizeof prologue == game::callSite, "routine layout");
-    OpenCode(frameRoutine);
+    ProtectPage(frameRoutine, PAGE_READWRITE);
     WriteHost(frameRoutine, prologue);
     WriteHost(game::callSite, site);
     WriteHost(game::callNext, epilogue);
-    SealCode(frameRoutine);
+    ProtectPage(frameRoutine, PAGE_EXECUTE_READ);
 }
 
 } // namespace
@@ -59,9 +55,9 @@ void WriteRoutineAround(const CallSiteBytes& site) {
 void WriteFrameRoutine(CalleePlace place) {
     HostAddress target = AddressOf(&HostFrameCallee);
     if (place == CalleePlace::above) {
-        OpenCode(upperCallee);
+        ProtectPage(upperCallee, PAGE_READWRITE);
         WriteHost(upperCallee, Rel32(upperCallee, 0xE9, target));
-        SealCode(upperCallee);
+        ProtectPage(upperCallee, PAGE_EXECUTE_READ);
         target = upperCallee;
     } else if (place == CalleePlace::data) {
         target = AddressOf(&hostCallee);
@@ -71,9 +67,7 @@ void WriteFrameRoutine(CalleePlace place) {
 
 void WriteForeignRoutine() {
     // mov eax, imm32: five bytes that another build might hold there.
-    CallSiteBytes site = {0xB8};
-    std::memcpy(&site[1], &foreignRoutineResult, sizeof foreignRoutineResult);
-    WriteRoutineAround(site);
+    WriteRoutineAround(Instruction(0xB8, foreignRoutineResult));
 }
 
 CallSiteBytes ReadCallSite() {
