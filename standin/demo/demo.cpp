@@ -98,7 +98,7 @@ void ApplyWorldEvent(const ScenarioEvent& event) {
     if (w[0] == "scene") {
         SetHostSceneActive(w.size() > 1 && w[1] == "active");
     } else if (w[0] == "ui") {
-        SetHostUiFlag(true, static_cast<std::uint8_t>(Number(w, 1)));
+        SetHostUiFlag(static_cast<std::uint8_t>(Number(w, 1)));
     } else if (w[0] == "status") {
         const bool none = w.size() > 1 && w[1] == "none";
         SetHostStatus(!none, Number(w, 1), static_cast<std::uint32_t>(Number(w, 2)));

@@ -27,30 +27,22 @@ HostAddress ActorAddress(int slot) {
     return AddressOf(actors[slot].bytes) + actorBase;
 }
 
-void LinkActor(int slot) {
-    ActorObject& object = actors[slot];
-    const HostAddress actor = ActorAddress(slot);
-    WriteHost(actor - game::positionRoot, AddressOf(object.root));
-    WriteHost(AddressOf(object.root) + game::positionLink, AddressOf(object.link));
-    WriteHost(AddressOf(object.link) + game::positionHolder, AddressOf(object.holder));
-}
-
 } // namespace
 
 void PlaceHostObjects() {
     for (int slot = 0; slot < maxHostActors; ++slot) {
-        LinkActor(slot);
+        ActorObject& object = actors[slot];
+        WriteHost(ActorAddress(slot) - game::positionRoot, AddressOf(object.root));
+        WriteHost(AddressOf(object.root) + game::positionLink, AddressOf(object.link));
+        WriteHost(AddressOf(object.link) + game::positionHolder, AddressOf(object.holder));
     }
     WriteHost(game::actorList, AddressOf(actorList));
     WriteHost(game::actorCount, std::int32_t{0});
-    SetHostDefaults();
-    SetHostClock(0.0f, 0.0f);
-}
-
-void SetHostDefaults() {
+    // As in play: the status at level 1 in mode 3, the UI's flag clear, the scene active.
     SetHostStatus(true, 1.0f, 3);
     SetHostSceneActive(true);
-    SetHostUiFlag(true, 0);
+    SetHostUiFlag(0);
+    SetHostClock(0.0f, 0.0f);
 }
 
 void SetHostClock(float seconds, float step) {
@@ -69,9 +61,9 @@ void SetHostSceneActive(bool active) {
     WriteHost(game::scene, AddressOf(sceneObject));
 }
 
-void SetHostUiFlag(bool chainPresent, std::uint8_t flag) {
+void SetHostUiFlag(std::uint8_t flag) {
     WriteHost(AddressOf(uiInner) + game::uiFlag, flag);
-    WriteHost(AddressOf(uiRoot) + game::uiInner, chainPresent ? AddressOf(uiInner) : 0U);
+    WriteHost(AddressOf(uiRoot) + game::uiInner, AddressOf(uiInner));
     WriteHost(game::uiRoot, AddressOf(uiRoot));
 }
 

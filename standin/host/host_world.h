@@ -21,16 +21,14 @@ struct ActorSpec {
     std::uint32_t kind;
 };
 
-// Places the host's objects (status, scene, UI chain) and points the fixed pointers at them.
+// Places the host's objects (status, scene, UI chain) as in play and points the fixed
+// pointers at them.
 void PlaceHostObjects();
-// The objects as in play: status present at level 1 in mode 3, the UI chain present with its
-// flag clear, the scene active.
-void SetHostDefaults();
 
 void SetHostClock(float seconds, float frameStep);
 void SetHostStatus(bool present, float level, std::uint32_t mode);
 void SetHostSceneActive(bool active);
-void SetHostUiFlag(bool chainPresent, std::uint8_t flag);
+void SetHostUiFlag(std::uint8_t flag);
 void SetHostDevice(IDirect3DDevice9* device);
 void SetHostMatrices(const float (&view)[4][4], const float (&viewProj)[4][4]);
 
