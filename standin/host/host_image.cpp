@@ -1,5 +1,6 @@
 #include "standin/host/host_image.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <windows.h>
 
@@ -9,24 +10,17 @@ namespace {
 
 constexpr std::uintptr_t pageSize = 0x1000;
 
-// The game's fixed addresses, each with room for the largest value kept there (a matrix).
-constexpr HostAddress fixedAddresses[] = {
-    game::clock,  game::frameStep, game::actorCount, game::viewMatrix, game::viewProjMatrix,
-    game::status, game::scene,     game::uiRoot,     game::actorList,  game::device,
-};
+// The highest of the game's fixed addresses, with room past it for the largest value kept at
+// any of them (a matrix).
+constexpr std::uintptr_t highestFixedAddress = std::max(
+    {game::clock, game::frameStep, game::actorCount, game::viewMatrix, game::viewProjMatrix,
+     game::status, game::scene, game::uiRoot, game::actorList, game::device});
 constexpr std::uintptr_t largestFixedValue = 16 * sizeof(float);
-
-constexpr std::uintptr_t EndOfFixedAddresses() {
-    std::uintptr_t end = 0;
-    for (HostAddress address : fixedAddresses) {
-        end = address + largestFixedValue > end ? address + largestFixedValue : end;
-    }
-    return (end + pageSize - 1) & ~(pageSize - 1);
-}
 
 // From the page of the call site up past the highest fixed address.
 constexpr std::uintptr_t layoutBegin = game::callSite & ~(pageSize - 1);
-constexpr std::uintptr_t layoutEnd = EndOfFixedAddresses();
+constexpr std::uintptr_t layoutEnd =
+    (highestFixedAddress + largestFixedValue + pageSize - 1) & ~(pageSize - 1);
 
 // Zero-filled by the loader. Wherever the linker puts it after the code, 6 MiB starting
 // below the call site's page reaches past layoutEnd.
