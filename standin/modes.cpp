@@ -119,7 +119,6 @@ int RunInScene(const Mode& mode, const CommandLine& line) {
     SetHostDevice(nullptr);
     ReleaseHostPipeline(&scene.pipeline);
     scene.gameTexture->Release();
-    scene.gameTexture = nullptr;
     DestroySceneDevice(&device);
     return failed;
 }

@@ -79,10 +79,9 @@ void SetGameFloatEnvironment(const GameFloatEnvironment& environment) {
     // The host's own image, for fields the game does not choose; then the game's words, an
     // empty x87 stack, and a value of its own in each xmm register.
     asm volatile("fxsave %0" : "=m"(gameMachine));
-    const unsigned char emptyStack = 0;
     std::memcpy(gameMachine + x87Control, &environment.x87Control, 2);
     std::memcpy(gameMachine + x87Status, &environment.x87Status, 2);
-    std::memcpy(gameMachine + x87Tags, &emptyStack, 1);
+    gameMachine[x87Tags] = 0;
     std::memcpy(gameMachine + mxcsr, &environment.mxcsr, 4);
     for (std::uint32_t word = 0; word < 8 * 4; ++word) {
         const std::uint32_t value = 0xC0DE0000U | word;

@@ -1,17 +1,7 @@
 #include "standin/host/stage.h"
 
-namespace {
-
-constexpr std::uint32_t ordinaryKind = 0x10001;
-
-ActorSpec HostSpec(const StageActor& actor) {
-    const D3DXVECTOR3 host = WorldToHostAxes(actor.world);
-    return {{host.x, host.y, host.z}, actor.damage, actor.hasStats, actor.engaged, actor.kind};
-}
-
-} // namespace
-
 StageActor StandingActor(float x, float y, float damage) {
+    constexpr std::uint32_t ordinaryKind = 0x10001;
     return {D3DXVECTOR3(x, y, 0.0f), damage, true, true, true, ordinaryKind};
 }
 
@@ -30,7 +20,9 @@ void PublishStage(const Stage& stage, HostScene& scene) {
     scene.pillarCount = 0;
     for (int i = 0; i < stage.count; ++i) {
         const StageActor& actor = stage.actors[i];
-        WriteHostActor(i, HostSpec(actor));
+        const D3DXVECTOR3 host = WorldToHostAxes(actor.world);
+        WriteHostActor(
+            i, {{host.x, host.y, host.z}, actor.damage, actor.hasStats, actor.engaged, actor.kind});
         if (!actor.listed) {
             continue;
         }
