@@ -71,9 +71,8 @@ void ApplyActorEvent(Player& player, const ScenarioEvent& event) {
     StageActor& actor = player.stage->actors[slot];
     const std::string& what = w[2];
     if (what == "at") {
-        const bool fresh = actor.kind == 0;
-        if (fresh) {
-            actor = StandingActor(Number(w, 3), Number(w, 4), 0.0f);
+        if (actor.kind == 0) { // its first appearance
+            actor = StandingActor(0.0f, 0.0f, 0.0f);
         }
         actor.world = D3DXVECTOR3(Number(w, 3), Number(w, 4), 0.0f);
         player.walks[slot].active = false;
@@ -123,8 +122,7 @@ void ApplyFilmEvent(Player& player, const ScenarioEvent& event, const std::strin
         player.film = {};
         return;
     }
-    player.film = {w[1], static_cast<int>(Number(w, 2)), 0};
-    player.film.every = player.film.every > 0 ? player.film.every : 1;
+    player.film = {w[1], std::max(1, static_cast<int>(Number(w, 2))), 0};
     MakeFolder(outDir + "\\" + w[1]);
 }
 
@@ -251,9 +249,7 @@ int PlayScenario(HostScene& scene, const Scenario& scenario, const std::string& 
         const FrameResult r =
             RenderHostFrame(scene, {FrameCall::callSite, false, wanted ? frame.data() : nullptr});
         failed += r.stateDifferences != 0 || !r.calleeReached;
-        if (!captures.empty()) {
-            failed += TakeCaptures(scene, player, captures, frame.data(), outDir, &tiles, &picture);
-        }
+        failed += TakeCaptures(scene, player, captures, frame.data(), outDir, &tiles, &picture);
         failed += TakeFilmFrame(player, frames, frame.data(), outDir);
     }
     if (!tiles.empty()) {
