@@ -65,27 +65,23 @@ double MedianFrameCall(HostScene& scene, Stage& stage, bool withDevice, int fram
     return samples[samples.size() / 2];
 }
 
-Medians MeasureAll(HostScene& scene, TimedDevices devices) {
+Medians MeasureAll(HostScene& scene, int deviceCount, int factor) {
     static Stage stage;
-    const bool nullOnly = devices == TimedDevices::nullOnly;
     Medians m = {};
-    for (int device = 0; device < (nullOnly ? 1 : 2); ++device) {
+    for (int device = 0; device < deviceCount; ++device) {
         for (int k = 0; k < countKinds; ++k) {
             FillStage(stage, actorCounts[k]);
-            const int frames = timedFrames[k] * (nullOnly ? nullOnlyFrameFactor : 1);
-            m.us[device][k] = MedianFrameCall(scene, stage, device == 1, frames);
+            m.us[device][k] = MedianFrameCall(scene, stage, device == 1, timedFrames[k] * factor);
         }
     }
     return m;
 }
 
-void PrintCost(const Medians& without, const Medians& with, TimedDevices devices) {
-    const int factor = devices == TimedDevices::nullOnly ? nullOnlyFrameFactor : 1;
+void PrintCost(const Medians& without, const Medians& with, int deviceCount, int factor) {
     std::printf("frame call, median over %d/%d/%d frames (microseconds):\n",
                 timedFrames[0] * factor, timedFrames[1] * factor, timedFrames[2] * factor);
     std::printf("%-8s %-7s %12s %12s %12s\n", "device", "actors", "without", "with", "module");
-    const int devicesTimed = devices == TimedDevices::nullOnly ? 1 : 2;
-    for (int device = 0; device < devicesTimed; ++device) {
+    for (int device = 0; device < deviceCount; ++device) {
         for (int k = 0; k < countKinds; ++k) {
             const double a = without.us[device][k];
             const double b = with.us[device][k];
@@ -99,11 +95,12 @@ void PrintCost(const Medians& without, const Medians& with, TimedDevices devices
 } // namespace
 
 int RunTiming(HostScene& scene, const char* modulePath, TimedDevices devices) {
-    const Medians without = MeasureAll(scene, devices);
+    const int deviceCount = devices == TimedDevices::nullOnly ? 1 : 2;
+    const int factor = devices == TimedDevices::nullOnly ? nullOnlyFrameFactor : 1;
+    const Medians without = MeasureAll(scene, deviceCount, factor);
     if (LoadModule(modulePath) == nullptr) {
         return 1;
     }
-    const Medians with = MeasureAll(scene, devices);
-    PrintCost(without, with, devices);
+    PrintCost(without, MeasureAll(scene, deviceCount, factor), deviceCount, factor);
     return 0;
 }
