@@ -171,8 +171,8 @@ void WriteListSlot(std::size_t slot, HostAddress address) {
 void MakeScene(Scene& scene, std::int32_t count, Flow flow) {
     ResetHost();
     const Camera camera = MakeCamera();
-    Write(viewMatrix, camera.view);
-    Write(viewProjMatrix, camera.viewProj);
+    Write(game::viewMatrix, camera.view);
+    Write(game::viewProjMatrix, camera.viewProj);
     SetDevice(&nullDevice);
 
     scene.flow = flow;
@@ -194,8 +194,8 @@ void MakeScene(Scene& scene, std::int32_t count, Flow flow) {
         }
     }
     Write(hostlayout::actorListPointer, actorArray);
-    Write(actorCount, count);
-    Write(gameClock, scene.clock);
+    Write(game::actorCount, count);
+    Write(game::clock, scene.clock);
 }
 
 // Actor k's second address is k + 2n.
@@ -229,7 +229,7 @@ void NextFrame(Scene& scene) {
     }
     ++scene.frame;
     scene.clock += frameSeconds;
-    Write(gameClock, scene.clock);
+    Write(game::clock, scene.clock);
 }
 
 void RunModuleFrame(Scene& scene, bool wholeFrame) {

@@ -1,6 +1,7 @@
 // The game's addresses and layout, written out here and not taken from host/host_layout.h:
-// a stand-in that laid the game out through the module's own constants would lay it out
-// wrong wherever the module reads it wrong, and every check would pass.
+// the stand-in host and the native tests' fake host lay the game out from this statement,
+// since one laid out through the module's own constants would be wrong wherever the module
+// reads it wrong, and every check would pass.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,8 @@ constexpr HostAddress uiInner = 0x10, uiFlag = 0x47;
 constexpr HostAddress kind = 0x6C, stats = 0x4C, damageRatio = 0x3C, engaged = 0x84;
 constexpr HostAddress positionRoot = 0x34, positionLink = 0x30, positionHolder = 0;
 constexpr HostAddress position = 0x10;
+// The kind of actor the game marks as not to be tracked.
+constexpr std::uint32_t untrackedKind = 0xB80933AA;
 
 // Where a call at `at` leads, and the displacement that leads it to `target`, wrapping.
 constexpr HostAddress CallTarget(HostAddress at, std::int32_t displacement) {

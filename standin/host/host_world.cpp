@@ -102,24 +102,7 @@ HostAddress FreedHostPage() {
 }
 
 BrokenLink BreakHostLink(HostLink link) {
-    const HostAddress list = ReadHost<HostAddress>(game::actorList);
-    const HostAddress actor = ReadHost<HostAddress>(list);
-    const HostAddress root = ReadHost<HostAddress>(actor - game::positionRoot);
-    const HostAddress link1 = root + game::positionLink;
-    const HostAddress uiInner = ReadHost<HostAddress>(game::uiRoot) + game::uiInner;
-    // Where each link's word lies, in the order of HostLink.
-    const HostAddress words[] = {actor + game::stats,
-                                 actor - game::positionRoot,
-                                 link1,
-                                 ReadHost<HostAddress>(link1),
-                                 list,
-                                 game::actorList,
-                                 game::status,
-                                 game::scene,
-                                 game::uiRoot,
-                                 uiInner,
-                                 game::actorCount};
-    const HostAddress at = words[int(link)];
+    const HostAddress at = LinkWord(link);
     const BrokenLink broken = {at, ReadHost<HostAddress>(at), 0};
     // Past the listed actors lie zeros, which the module takes for actors at address 0, and
     // actors listed before.

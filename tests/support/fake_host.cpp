@@ -13,44 +13,44 @@ void ResetHost() {
     SetScene(1);
     SetStatus(0.0f, 0);
     SetUiFlag(0);
-    Write(viewMatrix, identity);
-    Write(viewProjMatrix, identity);
+    Write(game::viewMatrix, identity);
+    Write(game::viewProjMatrix, identity);
     SetActorList({});
 }
 
 void SetStatus(float level, std::uint32_t mode) {
-    Write(statusPointer, statusObject);
-    Write(statusObject + 0x24, level);
-    Write(statusObject + 0x2C, mode);
+    Write(game::status, statusObject);
+    Write(statusObject + game::statusLevel, level);
+    Write(statusObject + game::statusMode, mode);
 }
 void SetScene(std::uint32_t activeFlag) {
-    Write(scenePointer, sceneObject);
-    Write(sceneObject + 0x130, activeFlag);
+    Write(game::scene, sceneObject);
+    Write(sceneObject + game::sceneActive, activeFlag);
 }
 void SetUiFlag(std::uint8_t flag) {
-    Write(uiRootPointer, uiRootObject);
+    Write(game::uiRoot, uiRootObject);
     Write(uiInnerPointer, uiInnerObject);
-    Write(uiInnerObject + 0x47, flag);
+    Write(uiInnerObject + game::uiFlag, flag);
 }
 
 void WriteActor(const Actor& actor) {
     const HostAddress a = actor.address;
     const HostAddress stats = a + 0x200, link1 = a + 0x300, link2 = a + 0x400, holder = a + 0x500;
-    Write(a + 0x6C, actor.kind);
-    Write(a + 0x84, actor.engaged);
-    Write<HostAddress>(a + 0x4C, actor.hasStats ? stats : 0);
-    Write(stats + 0x3C, actor.damageRatio);
-    Write(a - 0x34, link1);
-    Write(link1 + 0x30, link2);
-    Write(link2, holder);
-    WriteHostMemory(holder + 0x10, actor.position, sizeof actor.position);
+    Write(a + game::kind, actor.kind);
+    Write(a + game::engaged, actor.engaged);
+    Write<HostAddress>(a + game::stats, actor.hasStats ? stats : 0);
+    Write(stats + game::damageRatio, actor.damageRatio);
+    Write(a - game::positionRoot, link1);
+    Write(link1 + game::positionLink, link2);
+    Write(link2 + game::positionHolder, holder);
+    WriteHostMemory(holder + game::position, actor.position, sizeof actor.position);
 }
 
 void SetActorList(const std::vector<HostAddress>& addresses) {
     const HostAddress list = unmappedPage - HostAddress(addresses.size() * sizeof(HostAddress));
-    Write(actorList, list);
+    Write(game::actorList, list);
     WriteHostMemory(list, addresses.data(), addresses.size() * sizeof(HostAddress));
-    Write(actorCount, static_cast<std::int32_t>(addresses.size()));
+    Write(game::actorCount, static_cast<std::int32_t>(addresses.size()));
 }
 
 void SetActors(const std::vector<Actor>& actors) {
@@ -64,20 +64,12 @@ void SetActors(const std::vector<Actor>& actors) {
 
 void SetDevice(IDirect3DDevice9* device) {
     nativeHostDevice = device;
-    Write<HostAddress>(devicePointer, device != nullptr ? 1 : 0);
+    Write<HostAddress>(game::device, device != nullptr ? 1 : 0);
 }
 
+// The list ends where the freed page begins: one more in its count runs into it.
 std::pair<HostAddress, HostAddress> BreakLink(HostLink link) {
-    const HostAddress list = ReadHost<HostAddress>(actorList);
-    const HostAddress actor = ReadHost<HostAddress>(list);
-    const HostAddress root = ReadHost<HostAddress>(actor - 0x34);
-    // Where each link's word lies, in the order of HostLink. The list ends where the freed
-    // page begins: one more in its count runs into it.
-    const HostAddress words[] = {
-        actor + 0x4C,  actor - 0x34,   root + 0x30,   ReadHost<HostAddress>(root + 0x30),
-        list,          actorList,      statusPointer, scenePointer,
-        uiRootPointer, uiInnerPointer, actorCount};
-    const HostAddress at = words[int(link)], was = ReadHost<HostAddress>(at);
+    const HostAddress at = LinkWord(link), was = ReadHost<HostAddress>(at);
     Write(at, link == HostLink::countPastList ? was + 1 : unmappedPage);
     return {at, was};
 }

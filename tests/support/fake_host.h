@@ -1,6 +1,6 @@
 // A host game laid out in native host memory, as the module finds it at the fixed
-// addresses. The game's layout is written out here and not taken from host/host_layout.h:
-// a fake host that wrote through the module's own constants would let a wrong one pass.
+// addresses, from the stand-in host's own statement of the game's layout
+// (standin/host/game_layout.h), not from the module's.
 #pragma once
 
 #include <cstdint>
@@ -10,23 +10,17 @@
 #include "bars/frame_driver.h"
 #include "d3d/d3d.h"
 #include "host/host_memory.h"
+#include "standin/host/game_layout.h"
 #include "standin/host/host_link.h"
 
 namespace fakehost {
 
-// The game's words at fixed addresses; a test writes them as the game would.
-constexpr HostAddress gameClock = 0x9885D8, frameStep = 0x9259BC, actorCount = 0x92CEA4;
-constexpr HostAddress viewMatrix = 0x9842D0, viewProjMatrix = 0x984350, actorList = 0x92CE9C;
-constexpr HostAddress statusPointer = 0x9885E0, scenePointer = 0x993CC8;
-constexpr HostAddress uiRootPointer = 0x91CF90, devicePointer = 0x982BDC;
 // Where the fake host keeps its own objects: well away from the fixed addresses.
 constexpr HostAddress statusObject = 0x30000000, sceneObject = 0x30001000;
 constexpr HostAddress uiRootObject = 0x30002000, uiInnerObject = 0x30003000;
-constexpr HostAddress uiInnerPointer = uiRootObject + 0x10;
+constexpr HostAddress uiInnerPointer = uiRootObject + game::uiInner;
 // A page the game has freed: reading it faults. The actor list ends where it begins.
 constexpr HostAddress unmappedPage = 0x7F000000;
-// The kind of actor the game marks as not to be tracked.
-constexpr std::uint32_t untrackedKind = 0xB80933AA;
 
 constexpr D3DXMATRIX identity = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 

@@ -63,9 +63,9 @@ TEST_F(ActorTrackerTest, UntrackedKindKeepsItsRecordUnrefreshed) {
     Actor actor{ActorAt(0), 0.5f};
     Update({actor, {ActorAt(1)}, actor});
     EXPECT_EQ(Record(actor.address).trailHold, 0.5f);
-    actor.kind = untrackedKind;
+    actor.kind = game::untrackedKind;
     actor.damageRatio = 0.9f;
-    const Actor never{ActorAt(2), 0.0f, true, untrackedKind};
+    const Actor never{ActorAt(2), 0.0f, true, game::untrackedKind};
     for (int i = 0; i < 3; ++i) {
         Update({actor, never});
     }
@@ -101,7 +101,7 @@ TEST_F(ActorTrackerTest, RecordsFollowTheListInAddressOrderAndPruneOneDepartedAt
             actors.push_back({at(slot), float(slot) / 8});
         }
         SetActors(actors);
-        Write(actorCount, u.count);
+        Write(game::actorCount, u.count);
         UpdateTrackedActors(tracker);
         std::vector<HostAddress> keys;
         for (const std::uint32_t slot : u.keys) {

@@ -14,7 +14,7 @@ TEST_F(FrameDriverTest, ClockStartsAtZeroPassesAnyStepOnAndStartsOverAtMinusOne)
         {-2.0f, -44.0f}, // other negative readings are ordinary
     };
     for (const auto& r : readings) {
-        Write(gameClock, r[0]);
+        Write(game::clock, r[0]);
         Frame();
         EXPECT_EQ(frame.clock.frameDelta, r[1]) << "clock " << r[0];
     }
@@ -51,10 +51,10 @@ TEST_F(FrameDriverTest, LatchSetsEarlyInAFlaggedSceneAndOnlyModeThreeClearsIt) {
     };
     for (const Call& c : calls) {
         SetScene(c.active);
-        Write(frameStep, c.step);
-        c.mode < 0 ? Clear(statusPointer) : SetStatus(c.level, std::uint32_t(c.mode));
+        Write(game::frameStep, c.step);
+        c.mode < 0 ? Clear(game::status) : SetStatus(c.level, std::uint32_t(c.mode));
         SetUiFlag(c.ui == 1);
-        c.ui < 0 ? Clear(c.ui == -1 ? uiRootPointer : uiInnerPointer) : void();
+        c.ui < 0 ? Clear(c.ui == -1 ? game::uiRoot : uiInnerPointer) : void();
         EXPECT_EQ(Frame(), c.shown) << "call " << &c - calls;
         EXPECT_EQ(driver.suppressLatch, c.latch) << "call " << &c - calls;
     }
@@ -62,14 +62,14 @@ TEST_F(FrameDriverTest, LatchSetsEarlyInAFlaggedSceneAndOnlyModeThreeClearsIt) {
 
 TEST_F(FrameDriverTest, SceneTimeSumsStepsAndAnInactiveSceneEmptiesTheTrackerEveryCall) {
     SetActors({{ActorAt(0)}, {ActorAt(1)}});
-    Write(frameStep, 0.25f);
+    Write(game::frameStep, 0.25f);
     Frame();
     SetScene(2); // nonzero is active
     EXPECT_TRUE(Frame());
     EXPECT_EQ(driver.sceneTime, 0.5f);
     EXPECT_EQ(tracker.records.size(), 2U);
     for (int call = 0; call < 2; ++call) {
-        call == 0 ? SetScene(0) : Clear(scenePointer); // no scene object counts as inactive
+        call == 0 ? SetScene(0) : Clear(game::scene); // no scene object counts as inactive
         EXPECT_FALSE(Frame());
         EXPECT_TRUE(tracker.records.empty());
         EXPECT_EQ(driver.sceneTime, 0.0f);
@@ -86,12 +86,12 @@ TEST_F(FrameDriverTest, ViewTransformFollowsTheHostCamera) {
     D3DXMATRIX view = identity, viewProj = identity;
     view.m[3][0] = 2.0f; // the camera 2 units along x
     viewProj.m[0][0] = 3.0f;
-    Write(viewMatrix, view);
-    Write(viewProjMatrix, viewProj);
+    Write(game::viewMatrix, view);
+    Write(game::viewProjMatrix, viewProj);
     Frame();
     EXPECT_EQ(driver.viewTransform.m[3][0], -6.0f) << "undo the camera, then scale x by 3";
     EXPECT_EQ(driver.viewTransform.m[0][0], 3.0f);
-    Write(viewMatrix, D3DXMATRIX{});
+    Write(game::viewMatrix, D3DXMATRIX{});
     Frame();
     EXPECT_EQ(driver.viewTransform.m[0][0], 9.0f) << "3 x 3";
 }
@@ -103,9 +103,9 @@ TEST_F(FrameDriverTest, ShownFramesRunThePipelineWithOrWithoutADevice) {
     idle.engaged = 0;
     idle.position[1] = engaged.position[1] = 9.0f;
     SetActors({idle});
-    Write(gameClock, 1.0f);
+    Write(game::clock, 1.0f);
     Frame();
-    Write(gameClock, 1.5f);
+    Write(game::clock, 1.5f);
     device.Clear();
     EXPECT_TRUE(Frame());
     EXPECT_EQ(Record(idle.address).hideTime, 0.0001f + 0.5f) << "started, then this frame's time";
