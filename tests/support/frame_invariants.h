@@ -1,5 +1,5 @@
-// What must hold after every frame, whatever the host handed over. Shared by the soak and
-// the fuzz target, through RunChurnedFrame.
+// What must hold after every frame, whatever the host handed over: the checks of the soak's
+// and the fuzz target's churned frames.
 #pragma once
 
 #include <set>

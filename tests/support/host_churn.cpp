@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 
-#include "host/host_game.h"
 #include "tests/support/counting_allocator.h"
 
 using namespace fakehost;
@@ -52,7 +51,7 @@ void ChangeActor(Choices& choose, Actor& actor) {
     } else if (what == 3) {
         actor.hasStats = !actor.hasStats;
     } else if (what == 4) {
-        actor.kind = actor.kind == 1 ? untrackedKind : 1;
+        actor.kind = actor.kind == 1 ? game::untrackedKind : 1;
     } else {
         actor.position[choose.Below(3)] += Plausible(choose, 16, -2.0f, 2.0f);
     }
@@ -102,92 +101,107 @@ void ListActors(HostChurn& churn, Choices& choose) {
     SetActorList(list);
     if (choose.OneIn(200)) {
         const std::int32_t counts[] = {0, -1, INT32_MIN, std::int32_t(list.size() / 2)};
-        Write(actorCount, counts[choose.Below(4)]);
+        Write(game::actorCount, counts[choose.Below(4)]);
     }
 }
 
-void ChurnScene(HostChurn& churn, Choices& choose) {
-    if (churn.inactiveFramesLeft > 0) {
-        --churn.inactiveFramesLeft;
-    } else if (choose.OneIn(1000)) {
-        churn.inactiveFramesLeft = 1 + int(choose.Below(30));
-        churn.listed.clear(); // a new scene brings its own actors
-    }
-    if (churn.inactiveFramesLeft == 0) {
-        SetScene(1);
-    } else {
-        choose.OneIn(2) ? Clear(scenePointer) : SetScene(0);
-    }
-    // The UI flag and mode 3 now and then set and clear the latch.
-    if (choose.OneIn(100)) {
-        const std::uint32_t ui = choose.Below(4);
-        ui < 2 ? Clear(ui == 0 ? uiRootPointer : uiInnerPointer) : SetUiFlag(ui == 2);
-    }
-    if (choose.OneIn(64)) {
-        Clear(statusPointer);
-    } else {
-        SetStatus(Plausible(choose, 32, 0.0f, 2.0f), choose.OneIn(50) ? 3 : choose.Below(2));
-    }
-}
-
-// The camera now and then singular, moved along its depth, or with one element anything.
-void ChurnCamera(Choices& choose, HostAddress matrix) {
-    if (choose.OneIn(256)) {
-        D3DXMATRIX m = identity;
-        const std::uint32_t how = choose.Below(3);
-        if (how == 0) {
-            m = D3DXMATRIX{};
-        } else if (how == 1) {
-            m.m[3][2] = Plausible(choose, 2, -20.0f, 20.0f);
-        } else {
-            m.m[choose.Below(4)][choose.Below(4)] = choose.AnyFloat();
-        }
-        Write(matrix, m);
-    }
-}
-
-// Returns whether every allocation is to fail on the next frame.
-bool ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device) {
+// The game as it keeps itself on an ordinary frame: the link broken on the last frame mended,
+// the clock a 60th on, the identity camera, the scene active, the UI flag down, a status of
+// its own (now and then mode 3, which lets a set latch go), the device there.
+void SetOrdinaryFrame(HostChurn& churn, Choices& choose, FakeDevice& device) {
     if (churn.broken.first != 0) {
         Write(churn.broken.first, churn.broken.second);
         churn.broken = {};
     }
     churn.clock += 1.0f / 60.0f;
-    Write(gameClock,
-          choose.OneIn(64) ? (choose.OneIn(3) ? -1.0f : choose.AnyFloat()) : churn.clock);
-    Write(frameStep, choose.OneIn(128) ? choose.AnyFloat() : 1.0f / 60.0f);
-    ChurnCamera(choose, viewMatrix);
-    ChurnCamera(choose, viewProjMatrix);
-    ChurnScene(churn, choose);
+    Write(game::clock, churn.clock);
+    Write(game::frameStep, 1.0f / 60.0f);
+    Write(game::viewMatrix, identity);
+    Write(game::viewProjMatrix, identity);
+    SetScene(1);
+    SetUiFlag(0);
+    SetStatus(Plausible(choose, 32, 0.0f, 2.0f), choose.OneIn(50) ? 3 : choose.Below(2));
+    SetDevice(&device);
+}
+
+// What goes wrong now and then, for a frame, each with its odds: a word of the game's nulled
+// or set to 1, a float of it anything, or any element of a camera matrix anything.
+enum class Garbage { null, one, anyFloat, anyElement };
+struct RareWrite {
+    std::uint32_t oneIn;
+    HostAddress at;
+    Garbage garbage;
+};
+const RareWrite rareWrites[] = {
+    {2000, game::scene, Garbage::null}, // no scene object, or an inactive scene
+    {2000, sceneObject + game::sceneActive, Garbage::null},
+    {300, game::uiRoot, Garbage::null},   // the UI chain broken at either link, or its flag
+    {300, uiInnerPointer, Garbage::null}, // raised: early in a scene that sets the latch
+    {300, uiInnerObject + game::uiFlag, Garbage::one},
+    {64, game::status, Garbage::null},
+    {64, game::clock, Garbage::anyFloat},
+    {128, game::frameStep, Garbage::anyFloat},
+    {256, game::viewMatrix, Garbage::anyElement},
+    {256, game::viewProjMatrix, Garbage::anyElement},
+    {300, game::device, Garbage::null},
+};
+
+void WriteGarbage(const RareWrite& write, Choices& choose) {
+    if (write.garbage == Garbage::null || write.garbage == Garbage::one) {
+        Write<std::uint32_t>(write.at, write.garbage == Garbage::one);
+    } else {
+        const HostAddress element = write.garbage == Garbage::anyElement ? 4 * choose.Below(16) : 0;
+        Write(write.at + element, choose.AnyFloat());
+    }
+}
+
+void ChurnHost(HostChurn& churn, Choices& choose, FakeDevice& device) {
+    SetOrdinaryFrame(churn, choose, device);
     ChurnActors(churn, choose);
     ListActors(churn, choose);
+    // A pointer the module follows leads into freed memory, now and then.
     if (!churn.listed.empty() && choose.OneIn(300)) {
         churn.broken = BreakLink(everyHostLink[choose.Below(std::size(everyHostLink))]);
     }
-    churn.deviceOn = churn.deviceOn != choose.OneIn(300);
-    SetDevice(churn.deviceOn ? &device : nullptr);
+    for (const RareWrite& write : rareWrites) {
+        if (choose.OneIn(write.oneIn)) {
+            WriteGarbage(write, choose);
+        }
+    }
     device.failCreateStateBlock = choose.OneIn(250);
-    return choose.OneIn(500);
+    churn.withoutMemory = choose.OneIn(500);
 }
 
 } // namespace
 
-std::string RunChurnedFrame(HostChurn& churn, Choices& choose, FakeDevice& device,
-                            FrameState& frame, bool silent, bool& faulted) {
-    const bool withoutMemory = ChurnHost(churn, choose, device);
-    for (const std::uint32_t slot : churn.listed) {
-        churn.listedSinceReset.insert(ActorAt(slot));
+std::string RunChurn(HostChurn& churn, Choices& choose, FakeDevice& device, std::uint64_t frames,
+                     std::uint64_t logEvery, ChurnCheck check, ChurnTotals& totals) {
+    FrameState frame;
+    for (std::uint64_t n = 0; n < frames && !choose.Exhausted(); ++n) {
+        ChurnHost(churn, choose, device);
+        for (const std::uint32_t slot : churn.listed) {
+            churn.listedSinceReset.insert(ActorAt(slot));
+        }
+        // A silent device logs nothing, so that a frame without memory cannot grow its log.
+        device.silent = n % logEvery != 0 || churn.withoutMemory;
+        device.Clear();
+        countingallocator::failAllocations = churn.withoutMemory;
+        const bool faulted = !DrawGuardedFrame(frame);
+        countingallocator::failAllocations = false;
+        const bool handed = ReadHost<HostAddress>(game::device) != 0 && !device.silent;
+        std::string failure =
+            CheckFrameInvariants(frame, churn.listedSinceReset, device, handed, faulted);
+        const char* extra = failure.empty() && check ? check(frame, churn) : nullptr;
+        if (!failure.empty() || extra) {
+            return "frame " + std::to_string(n) + ": " + (extra ? extra : failure);
+        }
+        if (!frame.driver.sceneActive) {
+            churn.listedSinceReset.clear();
+        }
+        ++totals.frames;
+        totals.shown += frame.driver.sceneActive && !frame.driver.suppressLatch && !faulted;
+        totals.faulted += faulted;
+        totals.peakRecords = std::max(totals.peakRecords, frame.tracker.records.size());
     }
-    device.silent = silent || withoutMemory;
-    device.Clear();
-    countingallocator::failAllocations = withoutMemory;
-    faulted = !DrawGuardedFrame(frame);
-    countingallocator::failAllocations = false;
-    const bool handed = ReadHostDevice() == &device && !device.silent;
-    std::string failure =
-        CheckFrameInvariants(frame, churn.listedSinceReset, device, handed, faulted);
-    if (!frame.driver.sceneActive) {
-        churn.listedSinceReset.clear();
-    }
-    return failure;
+    return "";
 }

@@ -1,11 +1,11 @@
 // A host that misbehaves the way games do, frame after frame: actors come, take damage,
 // die, revive, stop being engaged, change kind, lose their stats, leave (several at once
 // now and then) and come back at their old address or a fresh one; the list reorders,
-// repeats an address or goes to zero or below; scenes close and reopen; status, UI chain,
-// clock, frame step and camera go null, NaN or wild; a pointer the module follows leads
-// into freed memory; the device goes and comes, fails to make state blocks, and the heap
-// runs dry. Every choice comes from a Choices: the fuzz target's input, or the soak's
-// pseudo-random numbers.
+// repeats an address or goes to zero or below; and for a frame now and then the scene
+// closes, the status, UI chain, clock, frame step or camera go null, NaN or wild, a pointer
+// the module follows leads into freed memory, the device is missing or makes no state block,
+// or the heap runs dry. Every choice comes from a Choices: the fuzz target's input, or the
+// soak's pseudo-random numbers.
 #pragma once
 
 #include <cstddef>
@@ -38,15 +38,22 @@ struct HostChurn {
     std::size_t maxListed;
     std::vector<std::uint32_t> listed = {}; // slots, in list order
     float clock = 0.0f;
-    int inactiveFramesLeft = 0;
-    bool deviceOn = true;
     std::pair<HostAddress, HostAddress> broken = {}; // a link broken on the last frame
+    bool withoutMemory = false;                      // every allocation of this frame fails
     std::set<HostAddress> listedSinceReset = {};     // since the tracker was last emptied
 };
 
-// Changes the host, then runs the frame as the DLL's hook runs it, with `device` logging
-// unless `silent` (it is silent too on a frame without memory, where its log may not
-// grow), and checks the invariants. Empty, or what was violated; `faulted` tells whether a
-// read of freed memory ended the frame.
-std::string RunChurnedFrame(HostChurn& churn, Choices& choose, FakeDevice& device,
-                            FrameState& frame, bool silent, bool& faulted);
+struct ChurnTotals {
+    std::uint64_t frames = 0, shown = 0, faulted = 0;
+    std::size_t peakRecords = 0;
+};
+
+// A check of the caller's, after every frame: null, or what was violated.
+using ChurnCheck = const char* (*)(const FrameState& frame, const HostChurn& churn);
+
+// Up to `frames` frames of a changing host, over one frame state made as at load and
+// destroyed on return as at unload, run as the DLL's hook runs them, each checked by the
+// invariants and by `check` (if any). The device logs one frame in `logEvery`. Stops when
+// the choices run out; empty, or the frame and what was violated.
+std::string RunChurn(HostChurn& churn, Choices& choose, FakeDevice& device, std::uint64_t frames,
+                     std::uint64_t logEvery, ChurnCheck check, ChurnTotals& totals);
