@@ -3,14 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-int Check(bool passed, const char* name) {
-    std::printf("%s %s\n", passed ? "ok  " : "FAIL", name);
-    std::fflush(stdout);
-    return passed ? 0 : 1;
-}
-
-int CheckDetail(bool passed, const char* name, const char* format, ...) {
-    std::printf("%s %s: ", passed ? "ok  " : "FAIL", name);
+int Check(bool passed, const char* format, ...) {
+    std::printf("%s ", passed ? "ok  " : "FAIL");
     va_list args;
     va_start(args, format);
     std::vprintf(format, args);

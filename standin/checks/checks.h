@@ -6,10 +6,9 @@
 
 #include "standin/host/host_frame.h"
 
-// "ok" or "FAIL" with the check's name, and a detail after it; 1 on failure, 0 on success.
-int Check(bool passed, const char* name);
-int CheckDetail(bool passed, const char* name, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+// "ok" or "FAIL", then the check's name and what it saw as printf formats them; 1 on
+// failure, 0 on success.
+int Check(bool passed, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // The frame hook, the module loaded as the game's loader loads it: call sites of another
 // build or into data left alone, the game's callee below and above the call site, another

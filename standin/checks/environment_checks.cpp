@@ -41,11 +41,11 @@ int ExpectFrameEnvironment(HostScene& scene) {
     SetHostDevice(reinterpret_cast<IDirect3DDevice9*>(&device));
     const FrameResult r = RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
     SetHostDevice(scene.device);
-    return CheckDetail(r.calleeReached && (notedMxcsr & ~mxcsrFlags) == frameMxcsr &&
-                           notedX87Control == frameX87Control,
-                       "the module's frame runs in its own environment",
-                       "MXCSR %#x, x87 control %#x, callee reached %d", notedMxcsr, notedX87Control,
-                       r.calleeReached);
+    return Check(r.calleeReached && (notedMxcsr & ~mxcsrFlags) == frameMxcsr &&
+                     notedX87Control == frameX87Control,
+                 "the module's frame runs in its own environment: MXCSR %#x, x87 control %#x, "
+                 "callee reached %d",
+                 notedMxcsr, notedX87Control, r.calleeReached);
 }
 
 } // namespace

@@ -53,8 +53,8 @@ int UnreadableMemory(HostScene& scene, Stage& stage) {
             broken += frame == 0 ? ProbeFrameCall(0xC0FFEE00U, 4) : 0;
             RestoreHostLink(link);
         }
-        failed += CheckDetail(broken == 0, "unreadable memory: the game lives, its state kept",
-                              "%s", unreadable[i]);
+        failed += Check(broken == 0, "unreadable memory: the game lives, its state kept: %s",
+                        unreadable[i]);
         failed += UnderFault(scene, stage, "  and the first sane frame has its bars", 0);
     }
     return failed;
@@ -68,10 +68,10 @@ int GameFault(HostScene& scene, Stage& stage) {
     const FrameResult r =
         AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
     hostCallee.readFrom = 0;
-    return CheckDetail(r.calleeReached && hostCallee.faultsHandled == handled + 1,
-                       "a fault in the game's callee reaches the game's handler",
-                       "callee reached %d, handled %u", r.calleeReached,
-                       hostCallee.faultsHandled - handled);
+    return Check(r.calleeReached && hostCallee.faultsHandled == handled + 1,
+                 "a fault in the game's callee reaches the game's handler: callee reached %d, "
+                 "handled %u",
+                 r.calleeReached, hostCallee.faultsHandled - handled);
 }
 
 // When the process ends the game's other threads are stopped wherever they were, so the
@@ -93,8 +93,9 @@ int ProcessExit(HMODULE module) {
     NotifyProcessExit(module);
     const int after = busyBlocks();
     HeapUnlock(heap);
-    return CheckDetail(before > 0 && after == before, "the process ends: the module frees nothing",
-                       "%d heap blocks before, %d after", before, after);
+    return Check(before > 0 && after == before,
+                 "the process ends: the module frees nothing: %d heap blocks before, %d after",
+                 before, after);
 }
 
 } // namespace

@@ -36,10 +36,10 @@ std::uint32_t BlendOver(std::uint32_t below, const expected::Color& color, int p
 
 int Report(const char* name, const ScreenPoint& at, std::uint32_t seen, std::uint32_t want,
            int tolerance) {
-    return CheckDetail(ColorDistance(seen, want) <= tolerance, name,
-                       "at (%d,%d) depth %.1f saw %06x, want %06x", static_cast<int>(at.x),
-                       static_cast<int>(at.y), at.depth, static_cast<unsigned>(seen),
-                       static_cast<unsigned>(want));
+    return Check(ColorDistance(seen, want) <= tolerance,
+                 "%s: at (%d,%d) depth %.1f saw %06x, want %06x", name, static_cast<int>(at.x),
+                 static_cast<int>(at.y), at.depth, static_cast<unsigned>(seen),
+                 static_cast<unsigned>(want));
 }
 
 bool NearAnyBar(const HostScene& scene, const Stage& stage, int x, int y) {
@@ -93,7 +93,7 @@ int ExpectOnlyBarsChanged(const char* name, const HostScene& scene, const Captur
         changed += ColorDistance(c.withModule[i], c.reference[i]) > 2 &&
                    !(barsOf && NearAnyBar(scene, *barsOf, i % sceneWidth, i / sceneWidth));
     }
-    return CheckDetail(changed == 0, name, "%d pixel(s) differ", changed);
+    return Check(changed == 0, "%s: %d pixel(s) differ", name, changed);
 }
 
 int ColorDistance(std::uint32_t a, std::uint32_t b) {

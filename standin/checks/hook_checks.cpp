@@ -55,16 +55,16 @@ int CalleeChecks(const char* modulePath, CalleePlace place) {
     std::printf("-- callee %s the call site\n", below ? "below" : "above");
     WriteFrameRoutine(place);
     const std::uint32_t hostTarget = CallSiteTarget();
-    int failed = CheckDetail(hostTarget != 0 && below == (hostTarget < game::callNext) &&
-                                 CallFrameRoutine(7) == HostCalleeResult(7),
-                             "host call site reached before the module", "callee %#x", hostTarget);
+    int failed = Check(hostTarget != 0 && below == (hostTarget < game::callNext) &&
+                           CallFrameRoutine(7) == HostCalleeResult(7),
+                       "host call site reached before the module: callee %#x", hostTarget);
     HMODULE module = LoadModuleCopy(modulePath, below ? "below" : "above");
     if (module == nullptr) {
         return failed + 1;
     }
     const std::uint32_t hooked = CallSiteTarget();
-    failed += CheckDetail(hooked != hostTarget && ModuleAt(hooked) == module,
-                          "call site leads into the module", "%#x", hooked);
+    failed += Check(hooked != hostTarget && ModuleAt(hooked) == module,
+                    "call site leads into the module: %#x", hooked);
     for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte, 0U, 0xFFU}) {
         for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
             failed += ProbeFrameCall(argument, misalign);
@@ -94,9 +94,9 @@ int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
     const bool kept = GameMachineKept();
     // The callee sees the call site's return address on top, exactly as the host pushed it.
     const bool stack = hostCallee.entryEsp == gameEspBefore - callSiteDepth - 4;
-    return CheckDetail(siteAligned && reached && returned && kept && stack, "frame call",
-                       "arg %#010x esp%%16=%u reached=%d result=%d machine kept=%d stack=%d",
-                       argument, misalign, reached, returned, kept, stack);
+    return Check(siteAligned && reached && returned && kept && stack,
+                 "frame call: arg %#010x esp%%16=%u reached=%d result=%d machine kept=%d stack=%d",
+                 argument, misalign, reached, returned, kept, stack);
 }
 
 int RunHookChecks(const char* modulePath) {
@@ -113,8 +113,8 @@ int RunHookChecks(const char* modulePath) {
     // callee is reached through both.
     std::printf("-- callee in another module\n");
     HMODULE chained = LoadModuleCopy(modulePath, "chained");
-    failed += CheckDetail(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
-                          "call site leads into the second module", "%#x", CallSiteTarget());
+    failed += Check(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
+                    "call site leads into the second module: %#x", CallSiteTarget());
     failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
     // The frame the hook runs (it draws nothing: there is no scene here) and the call it
     // skips give the game back whatever environment it called in.

@@ -12,10 +12,10 @@ int RunStateChecks(HostScene& scene) {
         }
         const FrameResult result =
             AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, true, nullptr});
-        failed += CheckDetail(result.stateDifferences == 0 && result.calleeReached,
-                              "unusual device state read back unchanged",
-                              "frame %d, %d difference(s), callee reached %d", frame,
-                              result.stateDifferences, result.calleeReached);
+        failed += Check(result.stateDifferences == 0 && result.calleeReached,
+                        "unusual device state read back unchanged: frame %d, %d difference(s), "
+                        "callee reached %d",
+                        frame, result.stateDifferences, result.calleeReached);
     }
     return failed;
 }
