@@ -11,21 +11,17 @@
 struct Capture {
     std::vector<std::uint32_t> withModule;
     std::vector<std::uint32_t> reference;
-    FrameResult framed; // of the frame with the module
 };
 
 // Advances the clock by `step`, then renders the same frame without and with the call site.
-bool CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture);
+// A check: both were read back, and the frame with the module kept the host's device state
+// and reached its callee with the game's machine.
+int CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture);
 
 // The frame shows `color` blended `passes` times over the host's picture at `at` or, for a
 // line, on one of the `rows` rows either side of it.
 int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expected::Color color,
               int passes = 1, int rows = 0);
-int ExpectUnchanged(const char* name, const Capture& c, const ScreenPoint& at);
-// No pixel differs from the host's own picture but near the bars of `barsOf`'s actors;
-// with no stage, none at all.
+// No pixel differs from the reference but near the bars of the stage's first `shown` actors.
 int ExpectOnlyBarsChanged(const char* name, const HostScene& scene, const Capture& c,
-                          const Stage* barsOf);
-
-// Largest channel difference between two 0x00RRGGBB colours.
-int ColorDistance(std::uint32_t a, std::uint32_t b);
+                          const Stage& stage, int shown);
