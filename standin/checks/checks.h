@@ -10,9 +10,13 @@
 // failure, 0 on success.
 int Check(bool passed, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// Frame call arguments: the hook's gate reads the low byte only.
+constexpr std::uint32_t zeroLowByte = 0x12345600;
+constexpr std::uint32_t nonzeroLowByte = 0xABCDEF5A;
+
 // The frame hook, the module loaded as the game's loader loads it: call sites of another
 // build or into data left alone, the game's callee below and above the call site, another
-// plug-in's chained, and the game's machine kept in the usual environment and a hostile one.
+// plug-in's chained, the game's machine kept, esp at the call site 16-aligned or not.
 int RunHookChecks(const char* modulePath);
 // One frame call as the game makes it, with esp at the call site `misalign` mod 16: the
 // game's callee ran once with the argument, its result came back, and the registers, the
@@ -26,8 +30,9 @@ int RunStateChecks(HostScene& scene);
 // colours, behind the wall when the wall is in front, and nothing else changed.
 int RunPixelChecks(HostScene& scene);
 
-// Frames called in each floating-point environment a game may call in: the module's frame
-// runs in its own, draws the bars it always draws, and the game finds its own as it left it.
+// Frames called in a hostile floating-point environment: the module's frame runs, for a low
+// byte of zero only, in its own, draws the bars it always draws, and the game finds its own
+// as it left it.
 int RunEnvironmentChecks(HostScene& scene);
 
 // What the host may do to the module and still keep its game: pointers into freed memory,

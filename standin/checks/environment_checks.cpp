@@ -34,18 +34,21 @@ HRESULT WINAPI NoteEnvironment(NotingDevice*, D3DSTATEBLOCKTYPE, IDirect3DStateB
 constexpr std::size_t createStateBlockSlot = 59;
 const void* notingMethods[createStateBlockSlot + 1] = {};
 
+// The hook's gate, seen from the device: the frame reaches it for a low byte of zero only,
+// and runs there in its own environment. The hook mode cannot see it: it has no scene. The
+// probes are the hook checks' own, in the game's hostile environment.
 int ExpectFrameEnvironment(HostScene& scene) {
     notingMethods[createStateBlockSlot] = reinterpret_cast<const void*>(&NoteEnvironment);
     static NotingDevice device = {notingMethods};
-    notedMxcsr = notedX87Control = 0;
     SetHostDevice(reinterpret_cast<IDirect3DDevice9*>(&device));
-    const FrameResult r = RenderHostFrame(scene, {FrameCall::callSite, false, nullptr});
+    int failed = ProbeFrameCall(nonzeroLowByte, 8);
+    failed += Check(notedX87Control == 0, "a nonzero low byte skips the frame");
+    failed += ProbeFrameCall(zeroLowByte, 4);
     SetHostDevice(scene.device);
-    return Check(r.calleeReached && (notedMxcsr & ~mxcsrFlags) == frameMxcsr &&
-                     notedX87Control == frameX87Control,
-                 "the module's frame runs in its own environment: MXCSR %#x, x87 control %#x, "
-                 "callee reached %d",
-                 notedMxcsr, notedX87Control, r.calleeReached);
+    return failed +
+           Check((notedMxcsr & ~mxcsrFlags) == frameMxcsr && notedX87Control == frameX87Control,
+                 "the module's frame runs in its own environment: MXCSR %#x, x87 control %#x",
+                 notedMxcsr, notedX87Control);
 }
 
 } // namespace

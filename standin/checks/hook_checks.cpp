@@ -1,6 +1,5 @@
 #include "standin/checks/checks.h"
 
-#include <cstdio>
 #include <string>
 #include <windows.h>
 
@@ -10,10 +9,6 @@
 #include "standin/host/module_loader.h"
 
 namespace {
-
-// The gate reads the argument's low byte only.
-constexpr std::uint32_t zeroLowByte = 0x12345600;
-constexpr std::uint32_t nonzeroLowByte = 0xABCDEF5A;
 
 HMODULE ModuleAt(std::uint32_t address) {
     HMODULE owner = nullptr;
@@ -28,44 +23,39 @@ DWORD WINAPI IdleThread(LPVOID) {
 }
 
 // A copy of the module under another name loads as a module of its own, so each case has
-// a fresh one in one run: starting a program is slow under Wine.
+// a fresh one in one run: starting a program is slow under Wine. Null if it cannot.
 HMODULE LoadModuleCopy(const char* modulePath, const char* tag) {
     char directory[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
     const std::string copy = std::string(directory) + "actorbars-" + tag + ".dll";
-    HMODULE module =
-        CopyFileA(modulePath, copy.c_str(), FALSE) ? LoadModule(copy.c_str()) : nullptr;
-    Check(module != nullptr, "a copy of the module loaded");
-    return module;
+    return CopyFileA(modulePath, copy.c_str(), FALSE) ? LoadModule(copy.c_str()) : nullptr;
 }
 
 // Another build's code at the call site, or a call that leads into no code: the module
 // must leave the game as it was.
-int LeftAloneChecks(const char* modulePath, const char* tag) {
+int LeftAlone(const char* modulePath, const char* tag) {
     const auto before = ReadCallSite();
-    int failed = LoadModuleCopy(modulePath, tag) == nullptr;
-    failed += Check(ReadCallSite() == before, "call site left alone");
+    const HMODULE module = LoadModuleCopy(modulePath, tag);
     MEMORY_BASIC_INFORMATION info;
     VirtualQuery(HostBytes(frameRoutine), &info, sizeof info);
-    return failed + Check(info.Protect == PAGE_EXECUTE_READ, "its page keeps its protection");
+    return Check(module != nullptr && ReadCallSite() == before && info.Protect == PAGE_EXECUTE_READ,
+                 "%s call site left alone, its page's protection too: module loaded %d", tag,
+                 module != nullptr);
 }
 
 int CalleeChecks(const char* modulePath, CalleePlace place) {
     const bool below = place == CalleePlace::below;
-    std::printf("-- callee %s the call site\n", below ? "below" : "above");
+    const char* where = below ? "below" : "above";
     WriteFrameRoutine(place);
     const std::uint32_t hostTarget = CallSiteTarget();
-    int failed = Check(hostTarget != 0 && below == (hostTarget < game::callNext) &&
-                           CallFrameRoutine(7) == HostCalleeResult(7),
-                       "host call site reached before the module: callee %#x", hostTarget);
-    HMODULE module = LoadModuleCopy(modulePath, below ? "below" : "above");
-    if (module == nullptr) {
-        return failed + 1;
-    }
+    const bool placed = hostTarget != 0 && below == (hostTarget < game::callNext) &&
+                        CallFrameRoutine(7) == HostCalleeResult(7);
+    const HMODULE module = LoadModuleCopy(modulePath, where);
     const std::uint32_t hooked = CallSiteTarget();
-    failed += Check(hooked != hostTarget && ModuleAt(hooked) == module,
-                    "call site leads into the module: %#x", hooked);
-    for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte, 0U, 0xFFU}) {
+    int failed = Check(placed && module != nullptr && ModuleAt(hooked) == module,
+                       "callee %s the call site (%#x): the call site leads into the module (%#x)",
+                       where, hostTarget, hooked);
+    for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte}) {
         for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
             failed += ProbeFrameCall(argument, misalign);
         }
@@ -100,27 +90,17 @@ int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
 }
 
 int RunHookChecks(const char* modulePath) {
-    std::printf("-- a call site without a call\n");
     WriteForeignRoutine();
-    int failed = LeftAloneChecks(modulePath, "foreign");
-    failed += Check(CallFrameRoutine(0) == foreignRoutineResult, "the foreign routine still runs");
-    std::printf("-- a call into the host's data\n");
+    int failed = LeftAlone(modulePath, "foreign");
     WriteFrameRoutine(CalleePlace::data);
-    failed += LeftAloneChecks(modulePath, "data");
+    failed += LeftAlone(modulePath, "data");
     failed += CalleeChecks(modulePath, CalleePlace::below);
     failed += CalleeChecks(modulePath, CalleePlace::above);
     // Another plug-in rerouted the call first: the module chains to it, and the game's
     // callee is reached through both.
-    std::printf("-- callee in another module\n");
     HMODULE chained = LoadModuleCopy(modulePath, "chained");
     failed += Check(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
-                    "call site leads into the second module: %#x", CallSiteTarget());
-    failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
-    // The frame the hook runs (it draws nothing: there is no scene here) and the call it
-    // skips give the game back whatever environment it called in.
-    std::printf("-- the game's environment: %s\n", hostileEnvironment.name);
-    SetGameFloatEnvironment(hostileEnvironment);
-    failed += ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
-    SetGameFloatEnvironment(usualEnvironment);
-    return failed;
+                    "callee in another module: the call site leads into the second (%#x)",
+                    CallSiteTarget());
+    return failed + ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
 }
