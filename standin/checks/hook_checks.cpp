@@ -43,18 +43,17 @@ int LeftAlone(const char* modulePath, const char* tag) {
                  module != nullptr);
 }
 
-int CalleeChecks(const char* modulePath, CalleePlace place) {
-    const bool below = place == CalleePlace::below;
-    const char* where = below ? "below" : "above";
-    WriteFrameRoutine(place);
+// The call leads to the game's callee below or above the call site, or into another
+// plug-in's hook (chained), as `placed` says: the module leads it into itself, and the game's
+// callee is reached through it.
+int HookChecks(const char* modulePath, const char* tag, bool placed) {
     const std::uint32_t hostTarget = CallSiteTarget();
-    const bool placed = hostTarget != 0 && below == (hostTarget < game::callNext) &&
-                        CallFrameRoutine(7) == HostCalleeResult(7);
-    const HMODULE module = LoadModuleCopy(modulePath, where);
+    placed = placed && CallFrameRoutine(7) == HostCalleeResult(7);
+    const HMODULE module = LoadModuleCopy(modulePath, tag);
     const std::uint32_t hooked = CallSiteTarget();
     int failed = Check(placed && module != nullptr && ModuleAt(hooked) == module,
-                       "callee %s the call site (%#x): the call site leads into the module (%#x)",
-                       where, hostTarget, hooked);
+                       "callee %s (%#x): the call site leads into the module (%#x)", tag,
+                       hostTarget, hooked);
     for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte}) {
         for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
             failed += ProbeFrameCall(argument, misalign);
@@ -78,13 +77,12 @@ int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
     constexpr std::uint32_t callSiteDepth = 12;
     const std::uint32_t callsBefore = hostCallee.calls;
     const std::uint32_t result = CallFrameRoutine(argument, misalign);
-    const bool siteAligned = (gameEspBefore - callSiteDepth) % 16 == misalign;
     const bool reached = hostCallee.calls == callsBefore + 1 && hostCallee.lastArgument == argument;
     const bool returned = result == HostCalleeResult(argument);
     const bool kept = GameMachineKept();
     // The callee sees the call site's return address on top, exactly as the host pushed it.
     const bool stack = hostCallee.entryEsp == gameEspBefore - callSiteDepth - 4;
-    return Check(siteAligned && reached && returned && kept && stack,
+    return Check(reached && returned && kept && stack,
                  "frame call: arg %#010x esp%%16=%u reached=%d result=%d machine kept=%d stack=%d",
                  argument, misalign, reached, returned, kept, stack);
 }
@@ -94,13 +92,11 @@ int RunHookChecks(const char* modulePath) {
     int failed = LeftAlone(modulePath, "foreign");
     WriteFrameRoutine(CalleePlace::data);
     failed += LeftAlone(modulePath, "data");
-    failed += CalleeChecks(modulePath, CalleePlace::below);
-    failed += CalleeChecks(modulePath, CalleePlace::above);
-    // Another plug-in rerouted the call first: the module chains to it, and the game's
-    // callee is reached through both.
-    HMODULE chained = LoadModuleCopy(modulePath, "chained");
-    failed += Check(chained != nullptr && ModuleAt(CallSiteTarget()) == chained,
-                    "callee in another module: the call site leads into the second (%#x)",
-                    CallSiteTarget());
-    return failed + ProbeFrameCall(zeroLowByte, 4) + ProbeFrameCall(nonzeroLowByte, 8);
+    WriteFrameRoutine(CalleePlace::below);
+    failed += HookChecks(modulePath, "below", CallSiteTarget() < game::callNext);
+    WriteFrameRoutine(CalleePlace::above);
+    failed += HookChecks(modulePath, "above", CallSiteTarget() > game::callNext);
+    // Another plug-in rerouted the call first: the module chains to it.
+    return failed + HookChecks(modulePath, "chained",
+                               ModuleAt(CallSiteTarget()) != GetModuleHandleW(nullptr));
 }
