@@ -1,5 +1,3 @@
-// The floating-point environment the game calls in is the game's: the module's frame runs in
-// one of its own, draws the same bars whatever the game's, and gives the game back its own.
 #include "standin/checks/checks.h"
 
 #include <cmath>
@@ -18,15 +16,12 @@ namespace {
 constexpr std::uint32_t frameMxcsr = 0x1F80, mxcsrFlags = 0x3F;
 constexpr std::uint16_t frameX87Control = 0x027F;
 
-// A device that notes the environment the module calls it in and makes no state block, so
-// that the module draws nothing and calls it no more. Of IDirect3DDevice9's table of methods
-// only CreateStateBlock, its 60th, is ever reached.
-struct NotingDevice {
-    const void* const* methods;
-};
+// A device, a pointer to its table of methods, that notes the environment the module calls
+// it in and makes no state block, so that the module draws nothing and calls it no more. Of
+// IDirect3DDevice9's methods only CreateStateBlock, its 60th, is ever reached.
 std::uint32_t notedMxcsr;
 std::uint16_t notedX87Control;
-HRESULT WINAPI NoteEnvironment(NotingDevice*, D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** block) {
+HRESULT WINAPI NoteEnvironment(void*, D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** block) {
     asm volatile("stmxcsr %0\n\tfnstcw %1" : "=m"(notedMxcsr), "=m"(notedX87Control));
     *block = nullptr;
     return D3DERR_INVALIDCALL;
@@ -39,7 +34,7 @@ const void* notingMethods[createStateBlockSlot + 1] = {};
 // probes are the hook checks' own, in the game's hostile environment.
 int ExpectFrameEnvironment(HostScene& scene) {
     notingMethods[createStateBlockSlot] = reinterpret_cast<const void*>(&NoteEnvironment);
-    static NotingDevice device = {notingMethods};
+    static const void* const* device = notingMethods;
     SetHostDevice(reinterpret_cast<IDirect3DDevice9*>(&device));
     int failed = ProbeFrameCall(nonzeroLowByte, 8);
     failed += Check(notedX87Control == 0, "a nonzero low byte skips the frame");
@@ -61,9 +56,8 @@ int RunEnvironmentChecks(HostScene& scene) {
         NewStage({StandingActor(6.0f, -2.0f, 0.0f), StandingActor(7.0f, 1.5f, 0.4f),
                   StandingActor(10.0f, -3.0f, NAN), StandingActor(10.0f, 0.0f, INFINITY),
                   StandingActor(10.0f, 3.0f, -INFINITY), StandingActor(12.0f, 5.0f, -3e38f)});
-    for (int frame = 0; frame < 3; ++frame) {
-        AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
-    }
+    // One frame first: the clock went back with the new stage, and stands still from here on.
+    AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
     Capture usual;
     int failed = CaptureFrame(stage, scene, 0.0f, &usual);
     // The usual environment is the frame's own but for flags, which the noting device
