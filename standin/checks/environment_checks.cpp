@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "standin/checks/frame_capture.h"
 #include "standin/host/game_machine.h"
 #include "standin/host/host_world.h"
 

@@ -3,7 +3,6 @@
 #include <iterator>
 #include <malloc.h>
 
-#include "standin/checks/frame_capture.h"
 #include "standin/host/host_callee.h"
 #include "standin/host/host_world.h"
 #include "standin/host/module_loader.h"

@@ -1,9 +1,8 @@
-#include "standin/checks/frame_capture.h"
+#include "standin/checks/checks.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "standin/checks/checks.h"
 #include "standin/host/scene_device.h"
 
 namespace {

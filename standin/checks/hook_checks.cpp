@@ -1,7 +1,6 @@
 #include "standin/checks/checks.h"
 
 #include <string>
-#include <windows.h>
 
 #include "standin/host/call_site.h"
 #include "standin/host/game_machine.h"

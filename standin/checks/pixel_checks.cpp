@@ -1,7 +1,5 @@
 #include "standin/checks/checks.h"
 
-#include "standin/checks/frame_capture.h"
-
 int RunPixelChecks(HostScene& scene) {
     // In the stage's order; the bar behind the wall last, as the one that must not show.
     enum Actor { fullHealth, beforeWall, behindWall };

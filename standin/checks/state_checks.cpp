@@ -1,7 +1,5 @@
 #include "standin/checks/checks.h"
 
-#include "standin/checks/frame_capture.h"
-
 int RunStateChecks(HostScene& scene) {
     Stage& stage = NewStage({StandingActor(6.0f, -2.0f, 0.0f), StandingActor(7.0f, 1.5f, 0.4f),
                              StandingActor(20.0f, -6.0f, 1.0f)});
