@@ -30,29 +30,25 @@ HMODULE LoadModuleCopy(const char* modulePath, const char* tag) {
     return CopyFileA(modulePath, copy.c_str(), FALSE) ? LoadModule(copy.c_str()) : nullptr;
 }
 
-// Another build's code at the call site, or a call that leads into no code: the module
-// must leave the game as it was.
-int LeftAlone(const char* modulePath, const char* tag) {
+// The module loaded with the routine as it now is. Another build's code at the call site, or
+// a call into data: the module leaves the call site alone. A call to the game's callee, below
+// or above the call site or through another plug-in's hook (chained), where `placed` says:
+// the module leads it into itself, and the game's callee is reached through it. Either way
+// the page keeps its protection.
+int CallSiteChecks(const char* modulePath, const char* tag, bool hooks, bool placed = true) {
     const auto before = ReadCallSite();
+    const std::uint32_t hostTarget = CallSiteTarget();
     const HMODULE module = LoadModuleCopy(modulePath, tag);
+    const std::uint32_t target = CallSiteTarget();
     MEMORY_BASIC_INFORMATION info;
     VirtualQuery(HostBytes(frameRoutine), &info, sizeof info);
-    return Check(module != nullptr && ReadCallSite() == before && info.Protect == PAGE_EXECUTE_READ,
-                 "%s call site left alone, its page's protection too: module loaded %d", tag,
-                 module != nullptr);
-}
-
-// The call leads to the game's callee below or above the call site, or into another
-// plug-in's hook (chained), as `placed` says: the module leads it into itself, and the game's
-// callee is reached through it.
-int HookChecks(const char* modulePath, const char* tag, bool placed) {
-    const std::uint32_t hostTarget = CallSiteTarget();
-    placed = placed && CallFrameRoutine(7) == HostCalleeResult(7);
-    const HMODULE module = LoadModuleCopy(modulePath, tag);
-    const std::uint32_t hooked = CallSiteTarget();
-    int failed = Check(placed && module != nullptr && ModuleAt(hooked) == module,
-                       "callee %s (%#x): the call site leads into the module (%#x)", tag,
-                       hostTarget, hooked);
+    const bool led = hooks ? ModuleAt(target) == module : ReadCallSite() == before;
+    int failed = Check(placed && module != nullptr && led && info.Protect == PAGE_EXECUTE_READ,
+                       "%s call site: to %#x, with the module to %#x; its protection kept", tag,
+                       hostTarget, target);
+    if (!hooks) {
+        return failed;
+    }
     for (std::uint32_t argument : {zeroLowByte, nonzeroLowByte}) {
         for (std::uint32_t misalign : {0U, 4U, 8U, 12U}) {
             failed += ProbeFrameCall(argument, misalign);
@@ -71,16 +67,14 @@ int HookChecks(const char* modulePath, const char* tag, bool placed) {
 } // namespace
 
 int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
-    // The call site's esp lies below the caller's by the argument, the return address and the
-    // frame routine's own copy of the argument.
-    constexpr std::uint32_t callSiteDepth = 12;
     const std::uint32_t callsBefore = hostCallee.calls;
     const std::uint32_t result = CallFrameRoutine(argument, misalign);
     const bool reached = hostCallee.calls == callsBefore + 1 && hostCallee.lastArgument == argument;
     const bool returned = result == HostCalleeResult(argument);
     const bool kept = GameMachineKept();
-    // The callee sees the call site's return address on top, exactly as the host pushed it.
-    const bool stack = hostCallee.entryEsp == gameEspBefore - callSiteDepth - 4;
+    // The callee finds the call site's return address on top, where the call put it: below the
+    // argument, the routine's return address and the routine's own copy of the argument.
+    const bool stack = hostCallee.entryEsp == gameEspBefore - 16;
     return Check(reached && returned && kept && stack,
                  "frame call: arg %#010x esp%%16=%u reached=%d result=%d machine kept=%d stack=%d",
                  argument, misalign, reached, returned, kept, stack);
@@ -88,14 +82,14 @@ int ProbeFrameCall(std::uint32_t argument, std::uint32_t misalign) {
 
 int RunHookChecks(const char* modulePath) {
     WriteForeignRoutine();
-    int failed = LeftAlone(modulePath, "foreign");
+    int failed = CallSiteChecks(modulePath, "foreign", false);
     WriteFrameRoutine(CalleePlace::data);
-    failed += LeftAlone(modulePath, "data");
+    failed += CallSiteChecks(modulePath, "data", false);
     WriteFrameRoutine(CalleePlace::below);
-    failed += HookChecks(modulePath, "below", CallSiteTarget() < game::callNext);
+    failed += CallSiteChecks(modulePath, "below", true, CallSiteTarget() < game::callNext);
     WriteFrameRoutine(CalleePlace::above);
-    failed += HookChecks(modulePath, "above", CallSiteTarget() > game::callNext);
+    failed += CallSiteChecks(modulePath, "above", true, CallSiteTarget() > game::callNext);
     // Another plug-in rerouted the call first: the module chains to it.
-    return failed + HookChecks(modulePath, "chained",
-                               ModuleAt(CallSiteTarget()) != GetModuleHandleW(nullptr));
+    return failed + CallSiteChecks(modulePath, "chained", true,
+                                   ModuleAt(CallSiteTarget()) != GetModuleHandleW(nullptr));
 }
