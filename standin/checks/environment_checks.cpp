@@ -1,7 +1,6 @@
 #include "standin/checks/checks.h"
 
 #include <cmath>
-#include <cstddef>
 #include <cstdio>
 
 #include "standin/host/game_machine.h"
@@ -25,7 +24,7 @@ HRESULT WINAPI NoteEnvironment(void*, D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** 
     *block = nullptr;
     return D3DERR_INVALIDCALL;
 }
-constexpr std::size_t createStateBlockSlot = 59;
+constexpr int createStateBlockSlot = 59;
 const void* notingMethods[createStateBlockSlot + 1] = {};
 
 // The hook's gate, seen from the device: the frame reaches it for a low byte of zero only,

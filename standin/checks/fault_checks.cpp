@@ -17,10 +17,8 @@ int BarDrawn(HostScene& scene, Stage& stage, const char* name) {
 }
 
 // Every pointer the module follows, in turn, into freed memory, and last the camera's page
-// unreadable (the module copies it with its own loads, before D3DX sees it): the module's
-// frame ends at its faulting read, the game's process lives, its callee is reached with
-// its registers and stack, its device state is kept, and the first sane frame draws the
-// bars again.
+// unreadable (the module copies it with its own loads, before D3DX sees it): the game lives,
+// and the first sane frame draws the bars again.
 int UnreadableMemory(HostScene& scene, Stage& stage) {
     const char* const unreadable[] = {
         "an actor's stats",       "its position, 1st link", "its position, 2nd link",
@@ -56,8 +54,7 @@ int GameFault(HostScene& scene, Stage& stage) {
         AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
     hostCallee.readFrom = 0;
     return Check(r.calleeReached && hostCallee.faultsHandled == 1,
-                 "a fault in the game's callee reaches the game's handler: callee reached %d, "
-                 "handled %u",
+                 "the game's own fault reaches its handler: callee reached %d, handled %u",
                  r.calleeReached, hostCallee.faultsHandled);
 }
 

@@ -70,8 +70,7 @@ int CaptureFrame(Stage& stage, HostScene& scene, float step, Capture* capture) {
 
 int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expected::Color color,
               int passes, int rows) {
-    std::uint32_t seen = 0;
-    std::uint32_t want = 0;
+    std::uint32_t seen = 0, want = 0;
     for (int dy = -rows; dy <= rows; ++dy) {
         const std::uint32_t pixel = PixelAt(c.withModule, at, dy);
         const std::uint32_t blend = BlendOver(PixelAt(c.reference, at, dy), color, passes);
@@ -81,9 +80,8 @@ int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expecte
         }
     }
     return Check(ColorDistance(seen, want) <= expected::pixelTolerance,
-                 "%s: at (%d,%d) depth %.1f saw %06x, want %06x", name, static_cast<int>(at.x),
-                 static_cast<int>(at.y), at.depth, static_cast<unsigned>(seen),
-                 static_cast<unsigned>(want));
+                 "%s: at (%.1f,%.1f) depth %.1f saw %06x, want %06x", name, at.x, at.y, at.depth,
+                 seen, want);
 }
 
 int ExpectOnlyBarsChanged(const char* name, const HostScene& scene, const Capture& c,
