@@ -27,10 +27,9 @@ HRESULT WINAPI NoteEnvironment(void*, D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** 
 constexpr int createStateBlockSlot = 59;
 const void* notingMethods[createStateBlockSlot + 1] = {};
 
-// The hook's gate, seen from the device: the frame reaches it for a low byte of zero only,
-// and runs there in its own environment. The hook mode cannot see it: it has no scene. The
-// probes are the hook checks' own, in the game's hostile environment.
-int ExpectFrameEnvironment(HostScene& scene) {
+// The hook's gate, which the hook mode cannot see without a scene: the frame reaches the
+// device for a low byte of zero only, and runs there in its own environment.
+int ExpectNotedFrames(HostScene& scene) {
     notingMethods[createStateBlockSlot] = reinterpret_cast<const void*>(&NoteEnvironment);
     static const void* const* device = notingMethods;
     SetHostDevice(reinterpret_cast<IDirect3DDevice9*>(&device));
@@ -62,7 +61,7 @@ int RunEnvironmentChecks(HostScene& scene) {
     // ignores: only a hostile one shows that the module sets its own.
     std::printf("-- the game's environment: %s\n", hostileEnvironment.name);
     SetGameFloatEnvironment(hostileEnvironment);
-    failed += ExpectFrameEnvironment(scene);
+    failed += ExpectNotedFrames(scene);
     // The capture's own check: the game's machine kept, its flags too.
     Capture c;
     failed += CaptureFrame(stage, scene, 0.0f, &c);
