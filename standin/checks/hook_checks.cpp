@@ -89,7 +89,6 @@ int RunHookChecks(const char* modulePath) {
     failed += CallSiteChecks(modulePath, "below", true, CallSiteTarget() < game::callNext);
     WriteFrameRoutine(CalleePlace::above);
     failed += CallSiteChecks(modulePath, "above", true, CallSiteTarget() > game::callNext);
-    // Another plug-in rerouted the call first: the module chains to it.
     return failed + CallSiteChecks(modulePath, "chained", true,
                                    ModuleAt(CallSiteTarget()) != GetModuleHandleW(nullptr));
 }

@@ -8,12 +8,11 @@ int RunPixelChecks(HostScene& scene) {
     // One frame first: the clock went back with the new stage.
     AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, false, nullptr});
     Capture c;
-    const StageActor* a = stage.actors;
     int failed = CaptureFrame(stage, scene, stageStep, &c);
-    failed +=
-        ExpectBar("full health bar is green", c, BarPoint(scene, a[fullHealth]), expected::green);
-    failed += ExpectBar("bar in front of the wall shows", c, BarPoint(scene, a[beforeWall]),
+    failed += ExpectBar("full health bar is green", c, BarPoint(scene, stage.actors[fullHealth]),
                         expected::green);
+    failed += ExpectBar("bar in front of the wall shows", c,
+                        BarPoint(scene, stage.actors[beforeWall]), expected::green);
     failed += ExpectOnlyBarsChanged("bar behind the wall hidden, nothing but the bars changed",
                                     scene, c, stage, behindWall);
 

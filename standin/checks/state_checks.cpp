@@ -11,8 +11,7 @@ int RunStateChecks(HostScene& scene) {
         const FrameResult result =
             AdvanceStage(stage, scene, stageStep, {FrameCall::callSite, true, nullptr});
         failed += Check(result.stateDifferences == 0 && result.calleeReached,
-                        "unusual device state read back unchanged: frame %d, %d difference(s), "
-                        "callee reached %d",
+                        "unusual device state kept: frame %d, %d difference(s), callee reached %d",
                         frame, result.stateDifferences, result.calleeReached);
     }
     return failed;
