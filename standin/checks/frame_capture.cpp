@@ -80,7 +80,7 @@ int ExpectBar(const char* name, const Capture& c, const ScreenPoint& at, expecte
         }
     }
     return Check(ColorDistance(seen, want) <= expected::pixelTolerance,
-                 "%s: at (%.1f,%.1f) depth %.1f saw %06x, want %06x", name, at.x, at.y, at.depth,
+                 "%s: at (%.2f,%.2f) depth %.1f saw %06x, want %06x", name, at.x, at.y, at.depth,
                  seen, want);
 }
 
