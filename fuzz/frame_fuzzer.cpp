@@ -1,7 +1,6 @@
 // Turns its input into up to 200 frames of a misbehaving host (tests/support/host_churn.h),
 // every choice taken from the input, over a fresh frame state. Aborts on the first frame
-// after which an invariant of frame_invariants.h does not hold; an exception that escapes
-// the frame aborts on its own.
+// after which what must hold does not; an exception that escapes the frame aborts on its own.
 #include <cstdio>
 #include <cstdlib>
 

@@ -10,13 +10,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/fake_device.h"
 #include "tests/support/fake_host.h"
-#include "tests/support/frame_invariants.h"
+#include "bars/frame_driver.h"
 
 struct Choices {
     const std::uint8_t* data = nullptr; // the bytes to take choices from, or null
@@ -40,7 +39,6 @@ struct HostChurn {
     float clock = 0.0f;
     std::pair<HostAddress, HostAddress> broken = {}; // a link broken on the last frame
     bool withoutMemory = false;                      // every allocation of this frame fails
-    std::set<HostAddress> listedSinceReset = {};     // since the tracker was last emptied
 };
 
 struct ChurnTotals {
@@ -52,8 +50,9 @@ struct ChurnTotals {
 using ChurnCheck = const char* (*)(const FrameState& frame, const HostChurn& churn);
 
 // Up to `frames` frames of a changing host, over one frame state made as at load and
-// destroyed on return as at unload, run as the DLL's hook runs them, each checked by the
-// invariants and by `check` (if any). The device logs one frame in `logEvery`. Stops when
-// the choices run out; empty, or the frame and what was violated.
+// destroyed on return as at unload, run as the DLL's hook runs them, each checked by what
+// must hold whatever the host handed over (host_churn.cpp) and by `check`, if any. The device logs
+// one frame in `logEvery`. Stops when the choices run out; empty, or the frame and what was
+// violated.
 std::string RunChurn(HostChurn& churn, Choices& choose, FakeDevice& device, std::uint64_t frames,
                      std::uint64_t logEvery, ChurnCheck check, ChurnTotals& totals);

@@ -17,11 +17,8 @@ class BarAnimationTest : public FrameTest {
     }
 
     BarState& Place(std::uint32_t slot, float health, float trail = 0.0f) {
-        if (Find(ActorAt(slot)) == nullptr) {
-            tracker.records.push_back({ActorAt(slot), BarState{}, 0});
-        }
-        BarState& bar = Find(ActorAt(slot))->bar;
-        bar = BarState{};
+        tracker.records.push_back({ActorAt(slot), BarState{}, 0});
+        BarState& bar = tracker.records.back().bar;
         bar.position[1] = -1.15f;
         bar.health = health;
         bar.trailHealth = trail;
@@ -167,6 +164,7 @@ TEST_F(BarAnimationTest, BarsFadeInNearAndOutFarAboveTheActor) {
                                    {90, 0.35f}, {110, 0},      {-4, 0}};
     for (const auto& [depth, alpha] : depthAlpha) {
         view.m[3][2] = depth;
+        tracker.records.clear();
         BarState& bar = Place(0, 1.0f, 1.0f);
         bar.position[0] = 2.0f;
         bar.position[2] = 4.0f;

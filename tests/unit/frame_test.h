@@ -36,19 +36,15 @@ class FrameTest : public ::testing::Test {
         return device.calls.size() > calls;
     }
 
-    TrackedActor* Find(HostAddress address) {
+    // The record of an address, where it lies now.
+    BarState& Record(HostAddress address) {
         for (TrackedActor& record : tracker.records) {
             if (record.address == address) {
-                return &record;
+                return record.bar;
             }
         }
-        return nullptr;
-    }
-
-    BarState& Record(HostAddress address) {
-        TrackedActor* record = Find(address);
-        EXPECT_NE(record, nullptr) << "no record for " << std::hex << address;
+        ADD_FAILURE() << "no record for " << std::hex << address;
         static BarState none;
-        return record ? record->bar : none;
+        return none;
     }
 };
