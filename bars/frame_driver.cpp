@@ -50,8 +50,10 @@ void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {
     }
 }
 
-// Bars stay off from the first second of a scene opened with the UI flag up, until the
-// host reports mode 3. On one call, setting wins over clearing.
+// Set on any call on which the scene is active, the UI flag is up, the scene has run less
+// than latchSceneTimeLimit and the status level is below latchStatusLevelLimit. Cleared on
+// a call whose status mode is 3, unless that call sets it again. Otherwise it holds, into
+// the next scene too: a scene's end does not clear it.
 void UpdateSuppressLatch(FrameDriverState& driver) {
     // Strict comparisons: exactly at a limit, or NaN, the latch is not set.
     const bool setCondition = driver.sceneActive && driver.uiFlag != 0 &&
