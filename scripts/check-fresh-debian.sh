@@ -6,8 +6,10 @@
 # runs the two commands there in order, as root, and prints each one's time and result.
 # Not part of scripts/test.sh: it writes a whole system, a few GB, and takes minutes (9 min
 # 43 s on a 2-core machine whose kernel runs 32-bit code, DXVK's build included).
-# Everything it makes goes when it ends, failed or interrupted, but for debootstrap, which
-# it installs here if missing; a kill -9 leaves the scratch folder, never a mount.
+# Everything it makes goes when it ends, passed, failed or interrupted, but debootstrap,
+# which it installs here if missing and leaves installed, and the scratch folder, left where
+# a mount under the root cannot be undone (it says so) or a kill -9 stops the script. No
+# mount outlives it outside its own mount namespace.
 #
 # Usage, as root: scripts/check-fresh-debian.sh
 #   ACTORBARS_FRESH_DIR  where the scratch folder goes (default /var/tmp)

@@ -6,7 +6,8 @@
 #   bars/        the bar model, the frame driver and the frame state
 #   module/      attach, hook and lifetime
 # native/ stands in below d3d/ and host/ in the native build only; tests/, standin/, bench/
-# and fuzz/ stand outside the layers, and the stand-in host does not see the game's layout.
+# and fuzz/ stand outside the layers, and the stand-in host does not see the module's
+# statement of the game (host/host_layout.h, host/host_game.h).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -3,11 +3,12 @@
 # of standin/demo/scenarios/ under Wine + Xvfb (one bar's life, a fight), each in a stand-in
 # host of its own, writes the pictures to out/demo/, makes the fight's film into an animated
 # GIF and prints the module's cost per frame. With --dxvk first, all of it on DXVK's
-# Direct3D 9 instead of Wine's own, into out/demo-dxvk/, and, after those scenarios, it
-# counts the pixels in which its game.png differs from Wine's. Any further arguments go to
-# one run of the stand-in host's demo mode, which plays them instead of those scenarios:
+# Direct3D 9 instead of Wine's own, into out/demo-dxvk/, and, after those scenarios, where
+# out/demo/game.png is left from a run without --dxvk, it counts the pixels in which its
+# game.png differs from Wine's. Any further arguments, after --dxvk too, go to one run of
+# the stand-in host's demo mode in place of those scenarios, with no count:
 # `scripts/demo.sh --scenario FILE` plays a scenario of your own (standin/demo/scenario.h
-# lists its lines).
+# lists its lines). Each run empties its folder under out/ first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

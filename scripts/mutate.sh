@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Mutation testing, for developers (not part of scripts/test.sh): applies each one-line
 # fault of a list to a scratch copy of the tree, rebuilds the native tests, runs them
-# (the unit tests, then the soak) and prints whether the suite caught the fault.
+# (the unit tests, then, if they pass, a fifth of the soak) and prints whether the suite
+# caught the fault and which tests did.
 #
 #   scripts/mutate.sh                    # every fault of scripts/mutations.txt
 #   scripts/mutate.sh LIST [PATTERN]     # another list; only faults whose title matches
@@ -10,8 +11,9 @@
 # A fault in the list is four lines: "## title", the file, "- text" and "+ text". The
 # first line of the file holding "text" (exactly, as a substring) gets it replaced; "file:N"
 # picks the N-th such line. A fault whose text is not found, or that does not compile, is
-# reported as invalid and left out of the count. A few seconds a fault: 99 took 6 minutes on
-# a 2-core machine.
+# reported as invalid and left out of the count. A few seconds a fault:
+# @@MEASURE: faults scripts/mutate.sh runs@@ took @@MEASURE: minutes of scripts/mutate.sh, 2-core machine@@
+# minutes on a 2-core machine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 list="$(realpath "${1:-$root/scripts/mutations.txt}")"
