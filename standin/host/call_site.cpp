@@ -66,8 +66,9 @@ void WriteFrameRoutine(CalleePlace place) {
 }
 
 void WriteForeignRoutine() {
-    // mov eax, imm32: five bytes that another build might hold there.
-    WriteRoutineAround(Instruction(0xB8, foreignRoutineResult));
+    // mov eax, imm32: five bytes another build might hold there. Its immediate, read as a
+    // call's displacement, leads into the host's callee: only the opcode tells the two apart.
+    WriteRoutineAround(Rel32(game::callSite, 0xB8, AddressOf(&HostFrameCallee)));
 }
 
 CallSiteBytes ReadCallSite() {

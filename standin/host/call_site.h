@@ -19,9 +19,8 @@ enum class CalleePlace { below, above, data };
 void WriteFrameRoutine(CalleePlace place);
 
 // Writes code from another game build: no call instruction at the call site, but a
-// `mov eax, foreignRoutineResult` there, so that the routine returns this.
+// `mov eax, imm32` there whose immediate would lead a call into the host's callee.
 void WriteForeignRoutine();
-constexpr std::uint32_t foreignRoutineResult = 0x12345678;
 
 // The five bytes at the call site.
 using CallSiteBytes = std::array<unsigned char, game::callLength>;
