@@ -109,6 +109,10 @@ disable_unused_services() {
     mv "$WINEPREFIX/system.reg.new" "$WINEPREFIX/system.reg"
     printf '\n[Software\\\\Wine\\\\DllOverrides]\n"winemenubuilder.exe"=""\n' \
         >>"$WINEPREFIX/user.reg"
+    # A program that crashes ends at once, its backtrace printed, instead of waiting on a
+    # crash dialog nobody sees until the idle limit stops it.
+    printf '\n[Software\\\\Wine\\\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n' \
+        >>"$WINEPREFIX/user.reg"
 }
 
 # The prefix is made once per user, Wine version and recipe; a run that finds it made
