@@ -50,10 +50,8 @@ void FollowHostScene(FrameDriverState& driver, ActorTracker& tracker) {
     }
 }
 
-// Set on any call on which the scene is active, the UI flag is up, the scene has run less
-// than latchSceneTimeLimit and the status level is below latchStatusLevelLimit. Cleared on
-// a call whose status mode is 3, unless that call sets it again. Otherwise it holds, into
-// the next scene too: a scene's end does not clear it.
+// Set on a call early in an active scene with the UI flag up and the status level low; cleared
+// on a call in mode 3 that does not set it again; otherwise it holds, into the next scene too.
 void UpdateSuppressLatch(FrameDriverState& driver) {
     // Strict comparisons: exactly at a limit, or NaN, the latch is not set.
     const bool setCondition = driver.sceneActive && driver.uiFlag != 0 &&
