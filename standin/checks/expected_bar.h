@@ -18,14 +18,12 @@ constexpr float barHalfHeight = 0.065f;
 // The outline is blended this many times over itself.
 constexpr int outlinePasses = 4;
 
-// Each colour component reaches the device as a byte, truncated: 0.7 as 178, 0.9 as 229,
-// 0.5 as 127.
+// Each colour component reaches the device as a byte, truncated: 0.7 as 178, 0.5 as 127.
 constexpr float alpha = 178.0f / 255.0f;
 struct Color {
     float r, g, b;
 };
 constexpr Color green = {0.0f, 1.0f, 0.0f}; // the fill above 0.8 health
-constexpr Color trailGrey = {229.0f / 255.0f, 229.0f / 255.0f, 229.0f / 255.0f};
 constexpr Color deadOutline = {1.0f, 127.0f / 255.0f, 127.0f / 255.0f};
 
 // Largest channel difference between a pixel and the blend it should show: the device's

@@ -16,12 +16,9 @@ int RunPixelChecks(HostScene& scene) {
     failed += ExpectOnlyBarsChanged("bar behind the wall hidden, nothing but the bars changed",
                                     scene, c, stage, behindWall);
 
+    // A trail is a triangle list as the fill is, its colour the native tests': the outline is
+    // the one line the device draws.
     StageActor& hit = stage.actors[fullHealth];
-    hit.damage = 0.5f;
-    failed += CaptureFrame(stage, scene, stageStep, &c);
-    failed += ExpectBar("hit: light grey trail between health and trail", c,
-                        BarPoint(scene, hit, 0.75f), expected::trailGrey);
-
     hit.damage = 1.0f;
     // The clock stands still: no blink has begun, so the outline is at full strength.
     failed += CaptureFrame(stage, scene, 0.0f, &c);

@@ -203,7 +203,7 @@ const char* CheckFrame(const FrameState& frame, const FakeDevice& device, bool m
 } // namespace
 
 std::string RunChurn(HostChurn& churn, Choices& choose, FakeDevice& device, std::uint64_t frames,
-                     std::uint64_t logEvery, ChurnCheck check, ChurnTotals& totals) {
+                     std::uint64_t logEvery, ChurnCheck check) {
     FrameState frame;
     for (std::uint64_t n = 0; n < frames && !choose.Exhausted(); ++n) {
         ChurnHost(churn, choose, device);
@@ -216,14 +216,10 @@ std::string RunChurn(HostChurn& churn, Choices& choose, FakeDevice& device, std:
         const bool shown = frame.driver.sceneActive && !frame.driver.suppressLatch && !faulted;
         const bool handed = ReadHost<HostAddress>(game::device) != 0 && !device.silent;
         const char* failure = CheckFrame(frame, device, shown && handed);
-        failure = failure || !check ? failure : check(frame, churn);
+        failure = failure || !check ? failure : check();
         if (failure) {
             return "frame " + std::to_string(n) + ": " + failure;
         }
-        ++totals.frames;
-        totals.shown += shown;
-        totals.faulted += faulted;
-        totals.peakRecords = std::max(totals.peakRecords, frame.tracker.records.size());
     }
     return "";
 }

@@ -41,13 +41,8 @@ struct HostChurn {
     bool withoutMemory = false;                      // every allocation of this frame fails
 };
 
-struct ChurnTotals {
-    std::uint64_t frames = 0, shown = 0, faulted = 0;
-    std::size_t peakRecords = 0;
-};
-
 // A check of the caller's, after every frame: null, or what was violated.
-using ChurnCheck = const char* (*)(const FrameState& frame, const HostChurn& churn);
+using ChurnCheck = const char* (*)();
 
 // Up to `frames` frames of a changing host, over one frame state made as at load and
 // destroyed on return as at unload, run as the DLL's hook runs them, each checked by what
@@ -55,4 +50,4 @@ using ChurnCheck = const char* (*)(const FrameState& frame, const HostChurn& chu
 // one frame in `logEvery`. Stops when the choices run out; empty, or the frame and what was
 // violated.
 std::string RunChurn(HostChurn& churn, Choices& choose, FakeDevice& device, std::uint64_t frames,
-                     std::uint64_t logEvery, ChurnCheck check, ChurnTotals& totals);
+                     std::uint64_t logEvery, ChurnCheck check);
