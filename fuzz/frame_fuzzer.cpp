@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static FakeDevice device; // its log's storage kept from input to input
     // Sixteen address slots keep the host memory touched small and make addresses return.
     HostChurn churn{std::vector<fakehost::Actor>(16), 24};
-    ChurnTotals totals;
-    const std::string failure = RunChurn(churn, choose, device, 200, 1, nullptr, totals);
+    const std::string failure = RunChurn(churn, choose, device, 200, 1, nullptr);
     if (!failure.empty()) {
         std::fprintf(stderr, "%s\n", failure.c_str());
         std::abort();
