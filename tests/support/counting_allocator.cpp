@@ -24,27 +24,16 @@ void operator delete(void* p) noexcept {
     liveAllocations -= p != nullptr;
     std::free(p);
 }
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete[](void* p) noexcept {
-    operator delete(p);
-}
 void operator delete(void* p, std::size_t) noexcept {
     operator delete(p);
 }
-void operator delete[](void* p, std::size_t) noexcept {
-    operator delete(p);
-}
-// Some libraries (libFuzzer among them) allocate with the nothrow forms and free with plain
-// delete: both must go through the same counted malloc.
+// Some libraries (libFuzzer among them) allocate with the nothrow form and free with plain
+// delete: both must go through the same counted malloc. The array forms, which nothing the
+// counts are about uses, stay the sanitizer's, a pair of their own.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return operator new(size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
 }

@@ -193,7 +193,7 @@ const char* CheckFrame(const FrameState& frame, const FakeDevice& device, bool m
         return "a device call on a frame that may not draw, or without a state block";
     }
     for (const OverlayVertex& v : device.vertices) {
-        if (!std::isfinite(v.x + v.y + v.z)) {
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
             return "a vertex that is not a finite number reached the device";
         }
     }
