@@ -10,8 +10,7 @@
 
 namespace {
 
-// A bar's depth lies beyond the near fade's start: at it or nearer, its opacity
-// is 0.
+// A bar's depth lies beyond the near fade's start: at it or nearer, its opacity is 0.
 static_assert(barlook::nearFadeStart >= 0.0f, "the draw order takes every depth as positive");
 
 BarOrder DrawOrder(float depth, std::uint32_t entry) {
@@ -20,9 +19,8 @@ BarOrder DrawOrder(float depth, std::uint32_t entry) {
     return BarOrder{bits} << 32 | entry;
 }
 
-// By depth alone, as the floats compare: bars of equal depth keep the order the
-// sort's own steps leave them in. An object, not a function, so that the sort
-// inlines the comparison.
+// By depth alone, as the floats compare: bars of equal depth keep the order the sort's own steps
+// leave them in. An object, not a function, so that the sort inlines the comparison.
 struct Deeper {
     bool operator()(BarOrder a, BarOrder b) const { return a >> 32 > b >> 32; }
 };
